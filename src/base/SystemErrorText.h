@@ -1,0 +1,7 @@
+#pragma once
+
+#include <string>
+
+// The operating system's own text for an error number ("No such file or directory"), as the
+// user should read it. Unknown numbers give the system's "Unknown error N" text.
+std::string SystemErrorText(int errorNumber);
