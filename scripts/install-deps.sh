@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-apps
+  xvfb xauth x11-apps ccache
 )
 
 missing=()
