@@ -16,6 +16,10 @@ constexpr std::int32_t ecAccessDenied = -5;
 constexpr std::int32_t ecInvalidHandle = -6;
 constexpr std::int32_t ecOutOfMemory = -8;
 constexpr std::int32_t ecDiskFull = -101;
+constexpr std::int32_t ecWriteProtected = -150;
+constexpr std::int32_t ecDeviceWriteError = -160;
+constexpr std::int32_t ecDeviceReadError = -161;
+constexpr std::int32_t ecGeneralFailure = -162;
 
 // General library errors.
 constexpr std::int32_t ecBadHandle = -1001;

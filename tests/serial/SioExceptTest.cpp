@@ -8,6 +8,7 @@
 #include "EOutOfMemory.h"
 #include "SioErrorCodes.h"
 #include "SioExcept.h"
+#include "SioIoResult.h"
 #include "SioMessageTable.h"
 #include "SystemErrorText.h"
 
@@ -197,4 +198,16 @@ TEST(ESioException, FromATextHasCodeZeroFromACodeTheTableText) {
     EXPECT_EQ(fromCode.ErrorCode(), -1005);
     EXPECT_EQ(fromCode.Message(), "ComPort component not assigned");
     EXPECT_STREQ(fromCode.ClassName(), "EPortNotAssigned");
+}
+
+TEST(IoResultFromErrno, FileErrorsBecomeTheNearestRuntimeCodeWithoutBorrowingAMeaning) {
+    EXPECT_EQ(IoResultFromErrno(ENOENT), sio::ecFileNotFound);
+    EXPECT_EQ(IoResultFromErrno(EACCES), sio::ecAccessDenied);
+    EXPECT_EQ(IoResultFromErrno(EISDIR), sio::ecAccessDenied);
+    EXPECT_EQ(IoResultFromErrno(ENOSPC), sio::ecDiskFull);
+    EXPECT_EQ(IoResultFromErrno(EROFS), sio::ecWriteProtected);
+    // No runtime code of its own: keeps its number, so the user reads the system's text.
+    EXPECT_EQ(IoResultFromErrno(EMLINK), -EMLINK);
+    // Its number is taken by a runtime row with another meaning ("Too many open files").
+    EXPECT_EQ(IoResultFromErrno(EINTR), sio::ecGeneralFailure);
 }
