@@ -1,0 +1,112 @@
+// The simulator through a real pseudo-terminal, with a plain termios client on the other end:
+// line-speed pacing, bursts, the dongle's inquiry over time, the line dropping.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "SimulatedInstrument.h"
+#include "TermiosClient.h"
+#include "WaitUntil.h"
+
+using namespace std::chrono;
+using Clock = steady_clock;
+
+namespace {
+
+// 10 bits per byte at 9600 baud.
+constexpr double kByteMs = 10.0 * 1000.0 / 9600.0;
+
+double MsBetween(Clock::time_point from, Clock::time_point to) {
+    return duration<double, std::milli>(to - from).count();
+}
+
+SimulatedInstrument::Settings Paced() {
+    SimulatedInstrument::Settings settings;
+    settings.timing = sim::LineTiming{9600, milliseconds(10)};
+    return settings;
+}
+
+}  // namespace
+
+TEST(LineServer, RepliesAtNineSixHundredBaudAfterTheTurnaround) {
+    SimulatedInstrument instrument(Paced());
+    TermiosClient client(instrument.DevicePath());
+
+    // 10 command bytes in, 15 reply bytes out: about 26 ms of line time plus the turnaround,
+    // inside what a 30-byte reply alone would need.
+    const auto sent = Clock::now();
+    client.Write("!?####Q1C\r");
+    EXPECT_EQ(client.ReadUntil("\r"), ":?####QA12340B\r");
+    const double query = MsBetween(sent, Clock::now());
+    EXPECT_GE(query, 25 * kByteMs + 10 - 1);
+    EXPECT_LT(query, 30 * kByteMs + 10 + 400);  // generous for a loaded machine
+
+    // A 30-byte register reply trickles in byte by byte: its last byte comes at least 29 byte
+    // times after its first.
+    client.ClearPieces();
+    client.Write("!A123430010FF\r");
+    EXPECT_EQ(client.ReadUntil("\r"), ":A123430010     7202-raM-130A\r");
+    const auto& pieces = client.Pieces();
+    ASSERT_GE(pieces.size(), 2u);
+    EXPECT_GE(MsBetween(pieces.front().at, pieces.back().at), 28 * kByteMs);
+}
+
+TEST(LineServer, SplitRepliesArriveInBurstsAndTheLineDropsAfterNReplies) {
+    SimulatedInstrument::Settings settings;
+    settings.faults.splitBursts = 3;
+    settings.faults.disconnectAfter = 2;
+    SimulatedInstrument instrument(settings);
+    TermiosClient client(instrument.DevicePath());
+
+    const auto sent = Clock::now();
+    client.Write("!?####Q1C\r");
+    EXPECT_EQ(client.ReadUntil("\r"), ":?####QA12340B\r");
+    EXPECT_GE(MsBetween(sent, Clock::now()), 2 * 25 - 1);  // two pauses between three bursts
+    EXPECT_GE(client.Pieces().size(), 2u);
+
+    client.Write("!A1234E50\r");
+    EXPECT_EQ(client.ReadUntil("\r").size(), 22u);
+    EXPECT_TRUE(WaitUntil([&] { return instrument.LineDropped(); }, seconds(5)));
+    client.ReadUntil("never", seconds(5));
+    EXPECT_TRUE(client.HungUp());
+}
+
+TEST(LineServer, APortClosedAndOpenedAgainStillReachesTheInstrument) {
+    SimulatedInstrument instrument;
+    {
+        TermiosClient first(instrument.DevicePath());
+        first.Write("!?####Q1C\r");
+        EXPECT_EQ(first.ReadUntil("\r"), ":?####QA12340B\r");
+    }
+    TermiosClient second(instrument.DevicePath());
+    second.Write("!A1234Q5C\r");
+    EXPECT_EQ(second.ReadUntil("\r"), ":A1234QA12340B\r");
+    EXPECT_EQ(instrument.Received(), "!?####Q1C\r!A1234Q5C\r");
+}
+
+TEST(LineServer, DongleListsDevicesOverTimeThenConnectsToTheInstrument) {
+    SimulatedInstrument::Settings settings = Paced();
+    settings.dongle = true;
+    settings.dongleSettings.firstResult = milliseconds(150);
+    settings.dongleSettings.resultInterval = milliseconds(150);
+    SimulatedInstrument instrument(settings);
+    TermiosClient client(instrument.DevicePath());
+
+    client.Write("+++");
+    EXPECT_EQ(client.ReadUntil("OK\r\n"), "OK\r\n");
+    client.Write("AT+BTINQ?\r");
+    EXPECT_EQ(client.ReadUntil("OK\r\n"), "OK\r\n");
+    std::vector<Clock::time_point> arrivals;
+    for (int i = 0; i < 3; ++i) {
+        const std::string line = client.ReadUntil("\r\n", seconds(5));
+        EXPECT_GT(line.size(), 22u) << line;  // more than 20 characters before the line end
+        arrivals.push_back(Clock::now());
+    }
+    EXPECT_GE(MsBetween(arrivals[0], arrivals[1]), 100);
+    EXPECT_GE(MsBetween(arrivals[1], arrivals[2]), 100);
+
+    client.Write("ATD\r");
+    EXPECT_EQ(client.ReadUntil("CONNECT\r\n"), "CONNECT\r\n");
+    client.Write("!?####Q1C\r");
+    EXPECT_EQ(client.ReadUntil("\r"), ":?####QA12340B\r");
+}
