@@ -22,6 +22,9 @@ build: configure
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 300
 
+run: build
+	@scripts/run-sim.sh $(BUILD)
+
 format:
 	cmake --build $(BUILD) --target format
 
