@@ -57,7 +57,8 @@ void DongleEngine::CommandByte(char c, TimePoint now, std::vector<Output>& outpu
 }
 
 void DongleEngine::DataByte(char c, TimePoint now, std::vector<Output>& outputs) {
-    if (c == '+' && atBoundary_) {
+    const bool afterSilence = now - lastDataAt_ >= settings_.escapeGuard;
+    if (c == '+' && (heldPlus_ > 0 || atBoundary_ || afterSilence)) {
         if (++heldPlus_ < 3) return;
         heldPlus_ = 0;
         dataMode_ = false;
@@ -68,6 +69,7 @@ void DongleEngine::DataByte(char c, TimePoint now, std::vector<Output>& outputs)
     if (heldPlus_ > 0) Forward(std::string(static_cast<std::size_t>(heldPlus_), '+'), now, outputs);
     heldPlus_ = 0;
     atBoundary_ = c == kCarriageReturn;
+    lastDataAt_ = now;
     Forward(std::string_view(&c, 1), now, outputs);
 }
 

@@ -19,14 +19,16 @@ struct DongleSettings {
                                           {"D8A01D4F0021", "Depot laptop"}};
     std::chrono::milliseconds firstResult{800};     // from the inquiry to the first result
     std::chrono::milliseconds resultInterval{900};  // between further results
+    std::chrono::milliseconds escapeGuard{1000};    // silence that also makes "+++" an escape
 };
 
 // A Bluetooth serial dongle in front of the instrument. In command mode it answers AT commands
 // with "OK" or "ERROR" lines and reports the devices an inquiry finds, one line each
 // ("00126F3A41C2,Tester A1234"), trickling in over a few seconds. "ATD" connects: from then on
 // bytes pass through to the instrument until "+++" returns to command mode. In data mode "+++"
-// counts as the escape only straight after a carriage return, where a command frame cannot be
-// in progress, so register text containing "+++" still reaches the instrument.
+// counts as the escape only straight after a carriage return, where no command frame is in
+// progress, or after a second of silence, as modems do; so register text containing "+++"
+// still reaches the instrument.
 class DongleEngine : public SimPeer {
 public:
     DongleEngine(SimPeer& instrument, DongleSettings settings = {});
@@ -57,6 +59,7 @@ private:
     bool dataMode_ = false;
     bool atBoundary_ = true;  // data mode: nothing but "+" since the last carriage return
     int heldPlus_ = 0;
+    TimePoint lastDataAt_{};
 };
 
 }  // namespace sim

@@ -17,7 +17,11 @@ Simulator::Simulator(const SimOptions& options, std::ostream& out, std::ostream&
     if (!options.stateFile.empty()) {
         state_.emplace(options.stateFile);
         Registers registers = engine_.AllRegisters();
-        if (state_->Load(registers)) engine_.SetRegisters(registers);
+        if (state_->Load(registers)) {
+            engine_.SetRegisters(registers);
+        } else {
+            state_->Save(registers);  // a file we cannot write is reported now, not at the first write
+        }
         engine_.OnRegisterWritten = [this](int) { SaveState(); };
     }
     if (options.verbose) {

@@ -81,4 +81,12 @@ TEST_F(DongleEngineTest, ConnectsThroughToTheInstrumentUntilEscaped) {
     EXPECT_TRUE(dongle.Connected());
     EXPECT_EQ(Send("ATH\r"), "OK\r\n");
     EXPECT_FALSE(dongle.Connected());
+
+    // A frame broken off in the middle: after a second of silence "+++" escapes all the same.
+    EXPECT_EQ(Send("ATD\r"), "CONNECT\r\n");
+    EXPECT_EQ(Send("!A12", milliseconds(100)), "");
+    EXPECT_EQ(Send("+++", milliseconds(900)), "");
+    EXPECT_TRUE(dongle.InDataMode());
+    EXPECT_EQ(Send("+++", milliseconds(2000)), "OK\r\n");
+    EXPECT_FALSE(dongle.InDataMode());
 }
