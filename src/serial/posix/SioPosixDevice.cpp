@@ -1,0 +1,153 @@
+#include "SioPosixDevice.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#if defined(__linux__)
+#include <linux/serial.h>
+#endif
+
+#include <cerrno>
+
+#include "SioPosixErrors.h"
+
+namespace {
+
+// The modem status nibble of the dispatcher.
+constexpr std::uint8_t kModemCts = 0x10;
+constexpr std::uint8_t kModemDsr = 0x20;
+constexpr std::uint8_t kModemRing = 0x40;
+constexpr std::uint8_t kModemDcd = 0x80;
+
+// Line-error flags.
+constexpr std::uint32_t kRxOverrun = 0x01;
+constexpr std::uint32_t kOverrun = 0x02;
+constexpr std::uint32_t kParity = 0x04;
+constexpr std::uint32_t kFraming = 0x08;
+constexpr std::uint32_t kBreak = 0x10;
+
+// The device simply has no such control (pseudo-terminals have no modem lines).
+bool Unsupported(int error) { return error == ENOTTY || error == EINVAL || error == ENOSYS; }
+
+}  // namespace
+
+TSioPosixDevice::~TSioPosixDevice() { Close(); }
+
+std::int32_t TSioPosixDevice::Open(const std::string& path) {
+    if (fd_ >= 0) return SioDeviceHeldCode();
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return SioCodeForErrno(errno);
+    // The lock keeps out every program that locks too (ours in another process, most terminal
+    // programs); exclusive mode keeps out everyone else who is not privileged.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error == EWOULDBLOCK ? SioDeviceHeldCode() : SioCodeForErrno(error);
+    }
+    ::ioctl(fd, TIOCEXCL);  // not every device knows it; the lock still holds
+    fd_ = fd;
+    lastCounts_ = {};
+    ReadErrorCounts(lastCounts_);
+    return 0;
+}
+
+std::int32_t TSioPosixDevice::Close() {
+    if (fd_ < 0) return 0;
+    ::ioctl(fd_, TIOCNXCL);
+    const int result = ::close(fd_);  // also releases the lock
+    fd_ = -1;
+    return result == 0 || errno == EINTR ? 0 : SioCodeForErrno(errno);
+}
+
+std::int32_t TSioPosixDevice::Read(std::uint8_t* buffer, std::uint32_t size) {
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer, size);
+        if (n >= 0) return static_cast<std::int32_t>(n);
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+        return SioCodeForErrno(errno);
+    }
+}
+
+std::int32_t TSioPosixDevice::Write(const std::uint8_t* data, std::uint32_t size) {
+    for (;;) {
+        const ssize_t n = ::write(fd_, data, size);
+        if (n >= 0) return static_cast<std::int32_t>(n);
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+        return SioCodeForErrno(errno);
+    }
+}
+
+std::int32_t TSioPosixDevice::GetAttributes(termios& settings) const {
+    return ::tcgetattr(fd_, &settings) == 0 ? 0 : SioCodeForErrno(errno);
+}
+
+std::int32_t TSioPosixDevice::SetAttributes(const termios& settings) const {
+    return ::tcsetattr(fd_, TCSANOW, &settings) == 0 ? 0 : SioCodeForErrno(errno);
+}
+
+std::int32_t TSioPosixDevice::SetModemLines(int lines, bool on) const {
+    if (::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &lines) == 0 || Unsupported(errno)) return 0;
+    return SioCodeForErrno(errno);
+}
+
+std::int32_t TSioPosixDevice::SetBreak(bool on) const {
+    if (::ioctl(fd_, on ? TIOCSBRK : TIOCCBRK) == 0 || Unsupported(errno)) return 0;
+    return SioCodeForErrno(errno);
+}
+
+std::uint8_t TSioPosixDevice::ModemLines() const {
+    int lines = 0;
+    if (::ioctl(fd_, TIOCMGET, &lines) != 0) return 0;  // no lines, or the device is gone
+    std::uint8_t status = 0;
+    if (lines & TIOCM_CTS) status |= kModemCts;
+    if (lines & TIOCM_DSR) status |= kModemDsr;
+    if (lines & TIOCM_RNG) status |= kModemRing;
+    if (lines & TIOCM_CAR) status |= kModemDcd;
+    return status;
+}
+
+bool TSioPosixDevice::ReadErrorCounts(ErrorCounts& counts) const {
+#if defined(TIOCGICOUNT)
+    serial_icounter_struct icount{};
+    if (::ioctl(fd_, TIOCGICOUNT, &icount) != 0) return false;
+    counts.bufferOverrun = static_cast<std::uint32_t>(icount.buf_overrun);
+    counts.overrun = static_cast<std::uint32_t>(icount.overrun);
+    counts.parity = static_cast<std::uint32_t>(icount.parity);
+    counts.frame = static_cast<std::uint32_t>(icount.frame);
+    counts.breaks = static_cast<std::uint32_t>(icount.brk);
+    return true;
+#else
+    (void)counts;
+    return false;
+#endif
+}
+
+std::uint32_t TSioPosixDevice::TakeLineErrors() {
+    ErrorCounts now;
+    if (!ReadErrorCounts(now)) return 0;
+    std::uint32_t flags = 0;
+    if (now.bufferOverrun != lastCounts_.bufferOverrun) flags |= kRxOverrun;
+    if (now.overrun != lastCounts_.overrun) flags |= kOverrun;
+    if (now.parity != lastCounts_.parity) flags |= kParity;
+    if (now.frame != lastCounts_.frame) flags |= kFraming;
+    if (now.breaks != lastCounts_.breaks) flags |= kBreak;
+    lastCounts_ = now;
+    return flags;
+}
+
+std::uint32_t TSioPosixDevice::InputCount() const {
+    int count = 0;
+    if (::ioctl(fd_, FIONREAD, &count) != 0 || count < 0) return 0;
+    return static_cast<std::uint32_t>(count);
+}
+
+std::int32_t TSioPosixDevice::Flush(int queue) const {
+    return ::tcflush(fd_, queue) == 0 ? 0 : SioCodeForErrno(errno);
+}

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+
+#include <cerrno>
+
+#include "PtyPair.h"
+#include "SioErrorCodes.h"
+#include "SioExcept.h"
+#include "SioPosixDevice.h"
+#include "SioPosixErrors.h"
+#include "TempDir.h"
+#include "WaitUntil.h"
+
+TEST(SioCodeForErrno, KeepsMissingHeldAndFailedApart) {
+    EXPECT_EQ(SioCodeForErrno(ENOENT), -2);
+    EXPECT_EQ(SioCodeForErrno(ENODEV), -2);
+    EXPECT_EQ(SioCodeForErrno(ENXIO), -2);
+    EXPECT_EQ(SioCodeForErrno(EBUSY), -5);
+    EXPECT_EQ(SioCodeForErrno(EIO), sio::ecGeneralFailure);  // a broken device is not "held"
+    EXPECT_EQ(SioCodeForErrno(EMFILE), sio::ecTooManyFiles);
+    // Numbers that mean something else in the code table must not borrow its text.
+    EXPECT_EQ(SioCodeForErrno(EINTR), sio::ecGeneralFailure);
+    EXPECT_EQ(SioCodeForErrno(ENOEXEC), sio::ecGeneralFailure);
+    // Everything else is the system's own number and text.
+    EXPECT_EQ(SioCodeForErrno(EACCES), -EACCES);
+    EXPECT_EQ(ErrorMessageFor(SioCodeForErrno(EACCES)), "Permission denied");
+}
+
+TEST(SioPosixDevice, OpenReportsMissingHeldAndOtherFailuresByTheirOwnCode) {
+    PtyPair pty;
+    TSioPosixDevice first;
+    TSioPosixDevice second;
+    EXPECT_EQ(second.Open("/dev/rostermate-no-such-port"), -2);
+    ASSERT_EQ(first.Open(pty.SlavePath()), 0);
+    EXPECT_EQ(second.Open(pty.SlavePath()), -5);
+    EXPECT_FALSE(second.IsOpen());
+    EXPECT_EQ(first.Close(), 0);
+    EXPECT_EQ(second.Open(pty.SlavePath()), 0);
+
+    TempDir dir;
+    TSioPosixDevice folder;
+    EXPECT_EQ(folder.Open(dir.Path()), -EISDIR);
+    EXPECT_EQ(ErrorMessageFor(-EISDIR), "Is a directory");
+}
+
+TEST(SioPosixDevice, PseudoTerminalAnswersAsAQuietLine) {
+    PtyPair pty;
+    TSioPosixDevice device;
+    ASSERT_EQ(device.Open(pty.SlavePath()), 0);
+    termios raw{};
+    ASSERT_EQ(device.GetAttributes(raw), 0);
+    cfmakeraw(&raw);
+    ASSERT_EQ(device.SetAttributes(raw), 0);
+
+    EXPECT_EQ(device.SetModemLines(TIOCM_DTR | TIOCM_RTS, true), 0);
+    EXPECT_EQ(device.SetModemLines(TIOCM_DTR, false), 0);
+    EXPECT_EQ(device.ModemLines(), 0);
+    EXPECT_EQ(device.TakeLineErrors(), 0u);
+
+    std::uint8_t buffer[16];
+    EXPECT_EQ(device.Read(buffer, sizeof buffer), 0);  // nothing waiting is not a failure
+    pty.Write("hello");
+    ASSERT_TRUE(WaitUntil([&] { return device.InputCount() == 5; }));
+    EXPECT_EQ(device.Flush(TCIFLUSH), 0);
+    EXPECT_EQ(device.InputCount(), 0u);
+
+    pty.Write("abc");
+    ASSERT_TRUE(WaitUntil([&] { return device.InputCount() == 3; }));
+    EXPECT_EQ(device.Read(buffer, sizeof buffer), 3);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 3), "abc");
+    EXPECT_EQ(device.Write(reinterpret_cast<const std::uint8_t*>("xyz"), 3), 3);
+    EXPECT_EQ(pty.Read(3, std::chrono::seconds(5)), "xyz");
+}
+
+TEST(SioPosixDevice, AVanishedDeviceFailsWithoutLookingHeld) {
+    PtyPair pty;
+    TSioPosixDevice device;
+    ASSERT_EQ(device.Open(pty.SlavePath()), 0);
+    pty.CloseMaster();
+    std::uint8_t buffer[4] = {};
+    EXPECT_LE(device.Read(buffer, sizeof buffer), 0);  // end of file: nothing more comes
+    const std::int32_t written = device.Write(buffer, sizeof buffer);
+    EXPECT_LT(written, 0);
+    EXPECT_NE(written, -5);
+    EXPECT_EQ(device.ModemLines(), 0);
+    EXPECT_EQ(device.Close(), 0);
+}
