@@ -31,8 +31,9 @@ bool ForceDirectories(const std::string& folder) {
 }
 
 bool FileExists(const std::string& path) {
-    const QFileInfo info(Decode(path));
-    return info.exists() && !info.isDir();
+    // Regular files only: reading a pipe or a device that happened to bear the name could wait
+    // for ever.
+    return QFileInfo(Decode(path)).isFile();
 }
 
 std::string ReadWholeFile(const std::string& path) {

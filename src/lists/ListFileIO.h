@@ -10,6 +10,7 @@ namespace lists {
 // an error rather than a "no": it raises EInOutError "Unable to create directory".
 bool ForceDirectories(const std::string& folder);
 
+// True for an existing regular file (or a link to one).
 bool FileExists(const std::string& path);
 
 std::string ReadWholeFile(const std::string& path);

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "EInOutError.h"
 #include "EInstCode.h"
+#include "FileSizeLimit.h"
 #include "EStorePath.h"
 #include "InstrumentFolder.h"
 #include "ListFileIO.h"
@@ -39,26 +38,6 @@ struct FakeMachine {
                 digest, [this](const std::string& dir) { return dir == existingDir; },
                 [this] { return documents; }, [this] { return program; }};
     }
-};
-
-// Keeps writes to regular files below `bytes` for its life, the way a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int) = nullptr;
 };
 
 }  // namespace

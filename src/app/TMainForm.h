@@ -1,0 +1,186 @@
+#pragma once
+
+#include <QStyle>
+#include <QWidget>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "CorruptBits.h"
+#include "ListModel.h"
+#include "StorageDir.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class TAnchors;
+class TRadioGroup;
+class TStringGrid;
+
+// The program's one window: the instrument's details at the top, the ID lists in a notebook of
+// seven pages, the connection and file buttons on the right, the status line at the bottom.
+// It has three faces, switched by the serial number field: no instrument (the lists and
+// buttons covered), an instrument (lists and buttons open) and the Bluetooth search panel.
+// Every control's object name is its name here. Constructing the window runs FormCreate.
+class TMainForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    // The same with the storage folder chosen from a given environment instead of this machine.
+    explicit TMainForm(const lists::StorageEnvironment& storageEnvironment,
+                       QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // --- Controls -----------------------------------------------------------------------------
+    QFrame* CalibPanel;
+    QLabel* TypeLabel;
+    QLabel* SoftVerLabel;
+    QLabel* SerialLabel;
+    QLineEdit* SerialEB;
+    QLabel* CalibLabel;
+    QLabel* TimeLabel;
+    QFrame* TopBorderShape;
+
+    QTabWidget* TabbedNotebook1;
+    QLabel* PlantLabel;
+    QLabel* TrailerLabel;
+    QLabel* SiteLabel;
+    QLabel* BrakeLabel;
+    QLabel* ExaminerLabel;
+    QLabel* CompanyLabel;
+    QLabel* AddressLabel;
+    QLabel* FriendlyLabel;
+    TStringGrid* PlantSG;
+    TStringGrid* TrailerSG;
+    TStringGrid* SiteSG;
+    TStringGrid* BrakeSG;
+    TStringGrid* ExaminerSG;
+    TStringGrid* CompanySG;
+    TStringGrid* AddressSG;
+    TStringGrid* FriendlySG;
+    QFrame* PlantShape;
+    QFrame* TrailerShape;
+    QFrame* SiteShape;
+    QFrame* BrakeShape;
+    QFrame* ExaminerShape;
+    QFrame* CompanyShape;
+    QFrame* AddressShape;
+    QFrame* FriendlyShape;
+
+    QFrame* KeyPanel;
+    QLabel* CorruptLabel;
+    QLabel* HighlightLabel;
+    QLabel* ReplaceLabel;
+
+    QFrame* BluetoothPanel;
+    QLabel* BluetoothSearchLabel;
+    QLabel* ConnectLabel;
+    QLabel* SearchAddressLabel;
+    QLabel* SearchFriendlyLabel;
+    QListWidget* AddressLB;
+    QListWidget* FriendlyLB;
+    QPushButton* AbandonButton;
+
+    QFrame* ControlPanel;
+    QFrame* ControlBorderShape;
+    QLabel* ComPortLabel;
+    QFrame* ConnectPanel;
+    QFrame* ConnectBorderShape;
+    TRadioGroup* CommsRG;
+    QPushButton* SearchButton;
+    QPushButton* ConnectButton;
+    QPushButton* SetTimeButton;
+    QPushButton* RetrieveButton;
+    QPushButton* SendButton;
+    QPushButton* SaveButton;
+    QPushButton* SaveAllButton;
+    QPushButton* LoadButton;
+    QPushButton* LoadAllButton;
+    QPushButton* DefaultButton;
+    QPushButton* DefaultAllButton;
+    QFrame* CoverPanel;
+
+    QFrame* BottomBorderShape;
+    QLabel* BlueLabel;
+    QLabel* ActivityLabel;
+    QFrame* LightsPanel;
+    QFrame* LightTX;  // placeholders until the status lights are built
+    QFrame* LightRX;
+    QLabel* ConnectStepLabel;
+    QFrame* TraceBorderShape;
+    QLabel* OutLabel;
+    QLabel* InLabel;
+
+    QTimer* Timer1;  // the communication sequencer's clock
+    QTimer* Timer2;  // the COM port list refresh
+
+    // --- State ----------------------------------------------------------------------------------
+    lists::TStrings ListNames;
+    lists::TStrings FileStems;
+    std::vector<lists::TStrings> DefaultLists;
+    TCorruptBits CorruptBits;
+    std::string StoragePath;
+    std::uint16_t Step = 0;  // the sequencer's step; 2200 to 2202 hang up a Bluetooth dongle
+    std::string BtAddress;   // the Bluetooth address chosen for a dongle connection
+    int ComNumber = 0;       // stands in for the com port's ComNumber until the port exists
+
+    // --- Handlers -------------------------------------------------------------------------------
+    void FormCreate();
+    void SerialEBChange();
+    void TabbedNotebook1Change(int NewTab);
+    void FormDblClick();
+    void FormCloseQuery(bool& CanClose);
+    void FormClose();
+
+    void AnySGDrawCell(TStringGrid* Sender, int ACol, int ARow, QPainter& Canvas,
+                       const QRect& Rect, QStyle::State State);
+    void AnySGGetEditText(TStringGrid* Sender, int ACol, int ARow, std::string& Value);
+    void AnySGSetEditText(TStringGrid* Sender, int ACol, int ARow, const std::string& Value);
+    void AnySGKeyPress(TStringGrid* Sender, QChar& Key);
+
+    void SaveLoadDef(QObject* Sender);
+
+    // --- Lists and storage ------------------------------------------------------------------
+    TStringGrid* Grid(int list) const;
+    void StoreEntry(ListCells& Cells, int List, int Entry, const std::string& Text);
+    void FindStorageDir();
+    std::string InstrumentFolder() const;
+    bool SaveList(int list);  // false when the file could not be written (already reported)
+    void LoadList(int list);
+    static std::string ReverseText(const std::string& text);
+
+    // The window's active control: the focused widget, or the list grid whose in-place editor
+    // has the focus.
+    QWidget* ActiveControl() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateCalibPanel();
+    void CreateNotebook();
+    void CreateKeyPanel();
+    void CreateBluetoothPanel();
+    void CreateControlPanel();
+    void CreateStatusLine();
+    void ConnectHandlers();
+    void BuildLists();
+    void FillGridsWithDefaults();
+    void SetUpStorage();
+    void CopyDefaultsToList(int list);
+    bool FormShortCut(QKeyEvent* event);
+    int ListOfGrid(const TStringGrid* grid) const;
+    std::string SerialText() const;
+
+    lists::StorageEnvironment storageEnvironment_;
+    TAnchors* anchors_ = nullptr;
+    bool centred_ = false;
+};

@@ -1,0 +1,24 @@
+// Rostermate: keeps the ID lists of a brake-testing accelerometer.
+#include <QApplication>
+#include <QLineEdit>
+#include <cstdio>
+
+#include "StartupOptions.h"
+#include "TMainForm.h"
+#include "WindowSnapshot.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Rostermate"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Rostermate"));
+    const StartupOptions options = ParseStartupOptions(QApplication::arguments());
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "rostermate: %s\n", qPrintable(options.error));
+        return 2;
+    }
+    TMainForm MainForm;
+    if (!options.showListsSerial.isEmpty()) MainForm.SerialEB->setText(options.showListsSerial);
+    MainForm.show();
+    if (!options.screenshotPath.isEmpty()) TakeSnapshotWhenShown(&MainForm, options.screenshotPath);
+    return QApplication::exec();
+}
