@@ -23,7 +23,7 @@ test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 300
 
 run: build
-	@scripts/run-sim.sh $(BUILD)
+	@scripts/run.sh $(BUILD)
 
 format:
 	cmake --build $(BUILD) --target format
