@@ -1,0 +1,155 @@
+#include <algorithm>
+
+#include "SioBaseDispatcher.h"
+#include "SioErrorCodes.h"
+#include "SioLogRecords.h"
+
+// --- Input ---------------------------------------------------------------------------------
+
+std::int32_t TSioBaseDispatcher::ReadChar() {
+    std::uint8_t byte = 0;
+    {
+        std::lock_guard guard(inLock_);
+        if (!input_.Allocated()) return sio::ecBufferIsEmpty;
+        if (insideReceiveDispatch_) {
+            // Every handler of one notification sees the same bytes; the tail moves afterwards.
+            if (readAhead_ >= input_.Count()) return sio::ecBufferIsEmpty;
+            byte = input_.At(input_.Tail() + readAhead_);
+            ++readAhead_;
+        } else {
+            if (input_.Count() == 0) return sio::ecBufferIsEmpty;
+            byte = input_.At(input_.Tail());
+            input_.Consume(1);
+        }
+        Trace('R', &byte, 1);
+    }
+    return byte;
+}
+
+std::int32_t TSioBaseDispatcher::PeekNth(std::uint32_t n) {
+    std::lock_guard guard(inLock_);
+    if (!input_.Allocated() || n == 0) return sio::ecBufferIsEmpty;
+    const std::uint32_t skip = insideReceiveDispatch_ ? readAhead_ : 0;
+    if (skip + n > input_.Count()) return sio::ecBufferIsEmpty;
+    return input_.At(input_.Tail() + skip + n - 1);
+}
+
+std::uint32_t TSioBaseDispatcher::InputCount() {
+    std::lock_guard guard(inLock_);
+    const std::uint32_t count = input_.Count();
+    return insideReceiveDispatch_ ? count - std::min(count, readAhead_) : count;
+}
+
+std::int32_t TSioBaseDispatcher::DiscardInput() {
+    std::lock_guard guard(inLock_);
+    const std::int32_t result = IsOpen() ? DevicePurge(sio::PurgeInput) : sio::ecOK;
+    if (insideReceiveDispatch_) {
+        maxReadAhead_ = input_.Count();  // the tail passes everything when the dispatch ends
+    } else {
+        input_.DiscardAll();
+        readAhead_ = 0;
+    }
+    // Discarded bytes are never matched against data triggers.
+    scanPosition_ = input_.Head();
+    std::lock_guard state(stateLock_);
+    for (auto& trigger : dataTriggers_) {
+        trigger.Matcher.Reset();
+        trigger.Matched = false;
+    }
+    return result;
+}
+
+bool TSioBaseDispatcher::FillInput() {
+    std::lock_guard guard(inLock_);
+    if (!input_.Allocated()) return false;
+    if (input_.Full()) return true;
+    std::uint32_t driverCount = 0;
+    {
+        std::lock_guard state(stateLock_);
+        RefreshLineStatus();
+        driverCount = status_.InQueue;
+    }
+    if (driverCount == 0) return false;
+    const std::uint32_t wanted = std::min(input_.FreeSpace(), driverCount);
+    const std::uint32_t first = std::min(wanted, input_.ContiguousFree());
+    auto readPiece = [this](std::uint32_t size) {
+        std::uint8_t* at = input_.WritePointer();
+        std::int32_t got = DeviceRead(at, size);
+        if (got < 0) {
+            DeviceEvents(-1);
+            got = 0;
+        }
+        const auto count = std::min(static_cast<std::uint32_t>(got), size);
+        Log(sio::lgDispatch, sio::lgReadCom, count, at, count);
+        input_.Commit(count);
+        return count;
+    };
+    // At most two reads: up to the end of the ring, then from its start.
+    if (readPiece(first) == first && wanted > first) readPiece(wanted - first);
+    return true;
+}
+
+// --- Output --------------------------------------------------------------------------------
+
+std::int32_t TSioBaseDispatcher::SendBlock(const void* data, std::uint32_t length) {
+    if (length == 0) return sio::ecOK;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::uint32_t errors = 0;
+    {
+        std::lock_guard guard(outLock_);
+        if (!output_.Allocated() || !IsOpen()) return sio::ecCommNotOpen;
+        TSioDeviceStatus status;
+        errors = DeviceStatus(status);
+        if (length > output_.FreeSpace()) return sio::ecOutputBufferTooSmall;
+        if (DeviceWrite(bytes, length) <= 0) {
+            DeviceStatus(status);
+            return sio::ecPutBlockFail;
+        }
+        outputQueued_ = true;
+    }
+    std::lock_guard state(stateLock_);
+    // Errors read here join the pending ones rather than replacing them, so none is lost.
+    lineErrors_ |= errors & sio::LineErrorMask;
+    Log(sio::lgDispatch, sio::lgWriteCom, length, bytes, length);
+    Trace('T', bytes, length);
+    return sio::ecOK;
+}
+
+std::uint32_t TSioBaseDispatcher::OutputPending() { return OutputRingCount(); }
+
+std::uint32_t TSioBaseDispatcher::OutputFree() {
+    std::lock_guard guard(outLock_);
+    return output_.FreeSpace();
+}
+
+std::int32_t TSioBaseDispatcher::DiscardOutput() {
+    if (!IsOpen()) return sio::ecOK;
+    return DevicePurge(sio::PurgeOutput);
+}
+
+std::uint32_t TSioBaseDispatcher::QueueOutput(const std::uint8_t* data, std::uint32_t size) {
+    std::lock_guard guard(outLock_);
+    return output_.Write(data, size);
+}
+
+std::uint32_t TSioBaseDispatcher::OutputRingCount() {
+    std::lock_guard guard(outLock_);
+    return output_.Pending();
+}
+
+std::span<const std::uint8_t> TSioBaseDispatcher::TakeOutputStretch() {
+    std::lock_guard guard(outLock_);
+    return output_.NextStretch();
+}
+
+void TSioBaseDispatcher::AdvanceOutput(std::uint32_t sent) {
+    std::lock_guard guard(outLock_);
+    output_.Advance(sent);
+}
+
+void TSioBaseDispatcher::ClearOutputRing() {
+    std::lock_guard guard(outLock_);
+    output_.Clear();
+}
+
+bool TSioBaseDispatcher::OutputRingEmpty() { return OutputRingCount() == 0; }

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+#include "SioNotifier.h"
+
+// A plain message queue for programs and tests without a GUI: the thread that creates it owns
+// it and runs its messages through PumpOne, WaitAndPumpOne or Run.
+class TSioMessageLoop final : public TSioNotifier {
+public:
+    explicit TSioMessageLoop(TSioWindowProc procedure = {});
+    ~TSioMessageLoop() override;
+
+    bool Post(const TSioMessage& message) override;
+    std::optional<std::intptr_t> Send(const TSioMessage& message,
+                                      std::chrono::milliseconds timeout) override;
+    bool PumpOne() override;
+
+    // Owner thread: waits at most `limit` for a message and delivers it.
+    bool WaitAndPumpOne(std::chrono::milliseconds limit);
+    // Owner thread: delivers messages until Quit is called (from any thread or a procedure).
+    void Run();
+    void Quit();
+
+    std::size_t PendingCount() const;
+
+private:
+    struct TPendingSend;
+    struct TEntry {
+        TSioMessage message;
+        std::shared_ptr<TPendingSend> send;  // empty for posted messages
+    };
+
+    bool TakeNext(TEntry& entry);
+
+    mutable std::mutex lock_;
+    std::condition_variable arrived_;
+    std::deque<TEntry> queue_;
+    bool quit_ = false;
+};

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "SioBaseDispatcher.h"
+
+// A clock the test moves by hand; sleeping moves it too, and is recorded.
+class TFakeClock final : public TSioClock {
+public:
+    std::uint32_t NowMs() override { return now_; }
+    void SleepMs(std::uint32_t ms) override {
+        slept_ += ms;
+        now_ += ms;
+    }
+    void Advance(std::uint32_t ms) { now_ += ms; }
+    std::uint32_t Slept() const { return slept_; }
+
+private:
+    std::atomic<std::uint32_t> now_{1'000'000};
+    std::atomic<std::uint32_t> slept_{0};
+};
+
+// A device layer scripted by the test, driving the real dispatcher. Without threads (the
+// default) the test plays the dispatcher thread by calling ServicePass itself; with threads the
+// common worker machinery runs, and the fake output thread collects what was sent.
+class TFakeSerialDevice final : public TSioBaseDispatcher {
+public:
+    explicit TFakeSerialDevice(TSioClock* clock = nullptr, bool withThreads = false);
+    ~TFakeSerialDevice() override;
+
+    std::int32_t OpenDefault(std::uint16_t inSize = 4096, std::uint16_t outSize = 4096);
+
+    // The far end: bytes arriving in the driver, device events, line errors, modem lines.
+    void Arrive(const std::string& bytes);
+    void RaiseEvent(std::uint32_t mask);
+    void SetLineErrors(std::uint32_t flags) { lineErrors_ = flags; }
+    void SetModemLines(std::uint8_t lines) { modemLines_ = lines; }
+    std::size_t DriverInputCount();
+    std::string Sent();
+
+    // Scripted behaviour and what the dispatcher did.
+    std::atomic<std::intptr_t> openResult{3};
+    std::atomic<std::int32_t> escapeResult{0};
+    std::atomic<bool> throwInOutputThread{false};
+    std::atomic<bool> holdOutput{false};  // the output thread sends nothing while set
+    std::atomic<int> setStateCalls{0};
+    std::vector<std::int32_t> Escapes();
+    TSioDcb DeviceBlock();
+
+    using TSioBaseDispatcher::OutputRingCount;
+
+protected:
+    std::int32_t DeviceEscape(std::int32_t function) override;
+    std::int32_t DevicePurge(std::int32_t queue) override;
+    std::uint32_t DeviceStatus(TSioDeviceStatus& status) override;
+    std::int32_t DeviceEvents(std::int32_t) override { return 0; }
+    std::int32_t DeviceGetState(TSioDcb& dcb) override;
+    std::int32_t DeviceRead(std::uint8_t* buffer, std::uint32_t size) override;
+    std::int32_t DeviceSetState(const TSioDcb& dcb) override;
+    std::int32_t DeviceWrite(const std::uint8_t* data, std::uint32_t size) override;
+    bool DeviceWaitEvent(std::uint32_t& eventMask) override;
+    std::int32_t DeviceSetQueues(std::uint32_t, std::uint32_t) override { return 0; }
+    std::intptr_t DeviceOpen(const std::string&, std::uint32_t, std::uint32_t) override {
+        return openResult;
+    }
+    std::int32_t DeviceClose() override { return 0; }
+    std::int32_t DeviceYield() override { return 0; }
+    std::uint8_t DeviceModemLines() override { return modemLines_; }
+    void StartThreads() override;
+    void RunComThread() override;
+    void RunOutThread() override;
+    void WakeDeviceWait() override;
+
+private:
+    bool withThreads_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<std::uint8_t> driverIn_;
+    std::deque<std::uint32_t> events_;
+    bool wake_ = false;
+    std::string sent_;
+    std::vector<std::int32_t> escapes_;
+    TSioDcb deviceDcb_;
+    std::atomic<std::uint32_t> lineErrors_{0};
+    std::atomic<std::uint8_t> modemLines_{0};
+};
