@@ -89,6 +89,9 @@ std::int32_t TSioBaseDispatcher::OpenPort(const std::string& device, std::uint32
     {
         std::lock_guard guard(stateLock_);
         RefreshLineStatus();
+        trace_.TraceDiscard();
+        log_.LogDiscard();
+        SyncStoreFlags();
         logTimeBase_ = clock_->NowMs();
     }
     try {

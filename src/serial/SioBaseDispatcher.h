@@ -16,9 +16,11 @@
 #include "SioClock.h"
 #include "SioDcb.h"
 #include "SioInputRing.h"
+#include "SioLogStore.h"
 #include "SioMessages.h"
 #include "SioNotifier.h"
 #include "SioOutputRing.h"
+#include "SioTraceStore.h"
 #include "SioTriggers.h"
 #include "SyncEvent.h"
 
@@ -158,6 +160,24 @@ public:
     void WaitOutputDrained();
     TSioDcb ControlBlock() const;
 
+    // --- Trace and dispatch log ---------------------------------------------------------------
+    std::int32_t TraceOpen(std::int32_t size);
+    std::int32_t TraceWrite(const std::string& path, bool append, bool hexMode, bool allHex);
+    void TraceReset();
+    void TraceDiscard();
+    void TraceResume();
+    void TracePause();
+    bool Tracing() const;
+    bool TraceExists() const;
+    std::int32_t LogOpen(std::int32_t size);
+    std::int32_t LogWrite(const std::string& path, bool append, bool hexMode, bool allHex);
+    void LogReset();
+    void LogDiscard();
+    void LogResume();
+    void LogPause();
+    bool Logging() const;
+    bool LogExists() const;
+
     // --- Thread and delivery state ----------------------------------------------------------
     bool ThreadsStarted() const { return threadsStarted_; }
     int RunningThreads() const { return runningThreads_; }
@@ -296,6 +316,7 @@ private:
     std::int32_t ApplyDeviceState();
     void NormaliseLineFlags();
     void ReleaseRings();
+    void SyncStoreFlags();
     void Trace(char kind, const std::uint8_t* data, std::uint32_t length);
     void Log(std::uint8_t type, std::uint8_t subtype, std::uint32_t otherData,
              const void* data = nullptr, std::uint32_t length = 0);
@@ -338,6 +359,10 @@ private:
     int boost_ = 0;
     std::atomic<std::uint32_t> lastEventMask_{0};
     std::atomic<bool> ringSeen_{false};
+    TSioTraceStore trace_;
+    TSioLogStore log_;
+    std::atomic<bool> tracingOn_{false};  // mirrors of the stores' flags, read without the lock
+    std::atomic<bool> loggingOn_{false};
     std::uint32_t logTimeBase_ = 0;
 
     // Input lock.
