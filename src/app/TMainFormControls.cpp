@@ -12,6 +12,7 @@
 #include "TAnchors.h"
 #include "TMainForm.h"
 #include "TRadioGroup.h"
+#include "TTabbedNotebook.h"
 
 namespace {
 
@@ -170,10 +171,8 @@ void TMainForm::CreateCalibPanel() {
 }
 
 void TMainForm::CreateNotebook() {
-    TabbedNotebook1 = Named(new QTabWidget(this), "TabbedNotebook1");
+    TabbedNotebook1 = Named(new TTabbedNotebook(this), "TabbedNotebook1");
     TabbedNotebook1->setGeometry(-1, 57, 471, 481);
-    TabbedNotebook1->setUsesScrollButtons(true);
-    TabbedNotebook1->setElideMode(Qt::ElideNone);
     anchors_->Anchor(TabbedNotebook1, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
     QList<QWidget*> pages;
     for (const char* caption : kPageCaptions) {
@@ -337,7 +336,7 @@ void TMainForm::CreateStatusLine() {
                              static_cast<QWidget*>(LightsPanel)})
         anchors_->Anchor(control, control == LightsPanel ? Qt::RightEdge | Qt::BottomEdge
                                                          : Qt::LeftEdge | Qt::BottomEdge);
-    ControlPanel->raise();
     KeyPanel->raise();
     BluetoothPanel->raise();
+    ControlPanel->raise();
 }
