@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "SystemErrorText.h"
+#include "WaitUntil.h"
 
 TermiosClient::TermiosClient(const std::string& path) {
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -34,23 +35,21 @@ void TermiosClient::Write(const std::string& bytes) {
 }
 
 std::string TermiosClient::ReadUntil(const std::string& end, std::chrono::milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
     std::string text;
-    auto done = [&] { return text.size() >= end.size() && text.ends_with(end); };
-    while (!done() && !hungUp_) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) break;
-        pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
-        char buffer[256];
-        const ssize_t n = ::read(fd_, buffer, sizeof buffer);
-        if (n > 0) {
-            text.append(buffer, static_cast<std::size_t>(n));
-            pieces_.push_back({Clock::now(), std::string(buffer, static_cast<std::size_t>(n))});
-        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-            hungUp_ = true;  // EIO: the master side has gone
-        }
-    }
+    WaitUntil(
+        [&] {
+            // A raw line reads 0 bytes when nothing is there; only poll tells a hang-up apart.
+            pollfd p{fd_, POLLIN, 0};
+            ::poll(&p, 1, 0);
+            char buffer[256];
+            const ssize_t n = (p.revents & POLLIN) ? ::read(fd_, buffer, sizeof buffer) : 0;
+            if (n > 0) {
+                text.append(buffer, static_cast<std::size_t>(n));
+            } else if ((p.revents & (POLLHUP | POLLERR)) || n < 0) {
+                hungUp_ = true;  // the master side has gone
+            }
+            return hungUp_ || text.ends_with(end);
+        },
+        limit);
     return text;
 }

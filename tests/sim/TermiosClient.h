@@ -2,18 +2,11 @@
 
 #include <chrono>
 #include <string>
-#include <vector>
 
 // The program's end of the line, reduced to plain termios: opens a serial device raw, writes
-// commands and reads replies with bounded waits, noting when each piece arrived.
+// commands and reads replies with bounded waits.
 class TermiosClient {
 public:
-    using Clock = std::chrono::steady_clock;
-    struct Piece {
-        Clock::time_point at;
-        std::string bytes;
-    };
-
     explicit TermiosClient(const std::string& path);
     ~TermiosClient();
     TermiosClient(const TermiosClient&) = delete;
@@ -23,14 +16,10 @@ public:
     // Reads until the text received so far ends with `end`, or `limit` passes.
     std::string ReadUntil(const std::string& end,
                           std::chrono::milliseconds limit = std::chrono::seconds(5));
-    // Everything read so far, piece by piece as the reads returned it.
-    const std::vector<Piece>& Pieces() const { return pieces_; }
-    void ClearPieces() { pieces_.clear(); }
     // True once the line reports a hang-up (the far end went away).
     bool HungUp() const { return hungUp_; }
 
 private:
     int fd_ = -1;
     bool hungUp_ = false;
-    std::vector<Piece> pieces_;
 };
