@@ -47,9 +47,7 @@ void TMainForm::ConnectHandlers() {
     for (QPushButton* button :
          {SaveButton, SaveAllButton, LoadButton, LoadAllButton, DefaultButton, DefaultAllButton})
         connect(button, &QPushButton::clicked, this, [this, button] { SaveLoadDef(button); });
-    for (int list = 0; list < lists::kListCount; ++list) {
-        TStringGrid* grid = findChild<TStringGrid*>(
-            QString::fromLatin1(lists::BuildListNames()[static_cast<std::size_t>(list)] + "SG"));
+    for (TStringGrid* grid : findChildren<TStringGrid*>()) {
         grid->OnDrawCell = {this, &TMainForm::AnySGDrawCell};
         grid->OnGetEditText = {this, &TMainForm::AnySGGetEditText};
         grid->OnSetEditText = {this, &TMainForm::AnySGSetEditText};
