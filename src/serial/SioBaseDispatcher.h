@@ -313,6 +313,8 @@ private:
     bool HandleInUse(std::int32_t handle) const;
     std::int32_t FindTrigger(std::int32_t handle, bool remove);
     void FreeRemovedHandlers();
+    template <typename List, typename Match>
+    bool RemoveHandler(List& list, Match match);
     std::int32_t ApplyDeviceState();
     void NormaliseLineFlags();
     void ReleaseRings();

@@ -209,23 +209,28 @@ void TSioBaseDispatcher::AttachWindow(TSioNotifier* window) {
         static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window)));
 }
 
-void TSioBaseDispatcher::DetachWindow(TSioNotifier* window) {
-    std::lock_guard guard(stateLock_);
-    auto w = std::find_if(windows_.begin(), windows_.end(),
-                          [window](const TWindowHandler& h) { return h.Window == window && !h.Removed; });
-    if (w == windows_.end()) {
-        RecomputeHandlerNeed(0);
-        return;
-    }
-    Log(sio::lgHandlerDispose, sio::lgWindow,
-        static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window)));
+template <typename List, typename Match>
+bool TSioBaseDispatcher::RemoveHandler(List& list, Match match) {
+    auto h = std::find_if(list.begin(), list.end(), [&](const auto& r) { return !r.Removed && match(r); });
+    if (h == list.end()) return false;
+    // During a delivery the record is only marked; it is freed when the delivery ends.
     if (dispatchInProgress_) {
-        w->Removed = true;
+        h->Removed = true;
         handlersRemoved_ = true;
     } else {
-        windows_.erase(w);
+        list.erase(h);
         RecomputeHandlerNeed(0);
     }
+    return true;
+}
+
+void TSioBaseDispatcher::DetachWindow(TSioNotifier* window) {
+    std::lock_guard guard(stateLock_);
+    if (RemoveHandler(windows_, [window](const TWindowHandler& h) { return h.Window == window; }))
+        Log(sio::lgHandlerDispose, sio::lgWindow,
+            static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window)));
+    else
+        RecomputeHandlerNeed(0);
 }
 
 void TSioBaseDispatcher::AddProcHandler(TSioTriggerProc procedure) {
@@ -236,16 +241,7 @@ void TSioBaseDispatcher::AddProcHandler(TSioTriggerProc procedure) {
 
 void TSioBaseDispatcher::RemoveProcHandler(TSioTriggerProc procedure) {
     std::lock_guard guard(stateLock_);
-    auto p = std::find_if(procs_.begin(), procs_.end(),
-                          [procedure](const TProcHandler& h) { return h.Procedure == procedure && !h.Removed; });
-    if (p == procs_.end()) return;
-    if (dispatchInProgress_) {
-        p->Removed = true;
-        handlersRemoved_ = true;
-    } else {
-        procs_.erase(p);
-        RecomputeHandlerNeed(0);
-    }
+    RemoveHandler(procs_, [procedure](const TProcHandler& h) { return h.Procedure == procedure; });
 }
 
 void TSioBaseDispatcher::AddEventHandler(const TSioTriggerMethod& method,
@@ -257,16 +253,7 @@ void TSioBaseDispatcher::AddEventHandler(const TSioTriggerMethod& method,
 
 void TSioBaseDispatcher::RemoveEventHandler(const TSioTriggerMethod& method) {
     std::lock_guard guard(stateLock_);
-    auto e = std::find_if(events_.begin(), events_.end(),
-                          [&method](const TEventHandler& h) { return h.Method == method && !h.Removed; });
-    if (e == events_.end()) return;
-    if (dispatchInProgress_) {
-        e->Removed = true;
-        handlersRemoved_ = true;
-    } else {
-        events_.erase(e);
-        RecomputeHandlerNeed(0);
-    }
+    RemoveHandler(events_, [&method](const TEventHandler& h) { return h.Method == method; });
 }
 
 void TSioBaseDispatcher::FreeRemovedHandlers() {
