@@ -1,5 +1,7 @@
 #include "FakeSerialDevice.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 #include "SioErrorCodes.h"
@@ -21,7 +23,11 @@ std::int32_t TFakeSerialDevice::OpenDefault(std::uint16_t inSize, std::uint16_t 
 void TFakeSerialDevice::Arrive(const std::string& bytes) {
     {
         std::lock_guard guard(lock_);
-        driverIn_.insert(driverIn_.end(), bytes.begin(), bytes.end());
+        if (driverRead_ == driverIn_.size()) {  // all read: start the buffer afresh
+            driverIn_.clear();
+            driverRead_ = 0;
+        }
+        driverIn_ += bytes;
         events_.push_back(sio::EvRxChar);
     }
     changed_.notify_all();
@@ -38,7 +44,7 @@ void TFakeSerialDevice::RaiseEvent(std::uint32_t mask) {
 
 std::size_t TFakeSerialDevice::DriverInputCount() {
     std::lock_guard guard(lock_);
-    return driverIn_.size();
+    return driverIn_.size() - driverRead_;
 }
 
 std::string TFakeSerialDevice::Sent() {
@@ -66,6 +72,7 @@ std::int32_t TFakeSerialDevice::DevicePurge(std::int32_t queue) {
     if (queue == sio::PurgeInput) {
         std::lock_guard guard(lock_);
         driverIn_.clear();
+        driverRead_ = 0;
     } else {
         ClearOutputRing();
     }
@@ -75,7 +82,7 @@ std::int32_t TFakeSerialDevice::DevicePurge(std::int32_t queue) {
 std::uint32_t TFakeSerialDevice::DeviceStatus(TSioDeviceStatus& status) {
     {
         std::lock_guard guard(lock_);
-        status.InQueue = static_cast<std::uint32_t>(driverIn_.size());
+        status.InQueue = static_cast<std::uint32_t>(driverIn_.size() - driverRead_);
     }
     status.OutQueue = OutputRingCount();
     return lineErrors_.exchange(0);
@@ -89,11 +96,9 @@ std::int32_t TFakeSerialDevice::DeviceGetState(TSioDcb& dcb) {
 
 std::int32_t TFakeSerialDevice::DeviceRead(std::uint8_t* buffer, std::uint32_t size) {
     std::lock_guard guard(lock_);
-    std::uint32_t n = 0;
-    for (; n < size && !driverIn_.empty(); ++n) {
-        buffer[n] = driverIn_.front();
-        driverIn_.pop_front();
-    }
+    const auto n = std::min<std::size_t>(size, driverIn_.size() - driverRead_);
+    std::memcpy(buffer, driverIn_.data() + driverRead_, n);
+    driverRead_ += n;
     return static_cast<std::int32_t>(n);
 }
 

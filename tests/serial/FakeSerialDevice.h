@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <string>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -80,7 +81,8 @@ private:
     bool withThreads_;
     std::mutex lock_;
     std::condition_variable changed_;
-    std::deque<std::uint8_t> driverIn_;
+    std::string driverIn_;  // bytes not yet read start at driverRead_
+    std::size_t driverRead_ = 0;
     std::deque<std::uint32_t> events_;
     bool wake_ = false;
     std::string sent_;
