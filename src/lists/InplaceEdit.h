@@ -5,7 +5,9 @@
 class TStringGrid;
 
 // The in-place editor of a list grid. Typed characters pass the grid's key-press event first,
-// so a swallowed character never reaches the text; there is no length limit.
+// so a swallowed character never reaches the text; there is no length limit. Text comes in only
+// by typing and by the paste keys (whose clipboard the window cleans first): dropping text, the
+// context menu's paste and the middle-button paste of the selection are not offered.
 class TInplaceEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -17,6 +19,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     TStringGrid* grid_;

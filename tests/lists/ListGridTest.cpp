@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTest>
@@ -80,4 +81,17 @@ TEST_F(ListGridTest, OwnerDrawRunsForEveryPaintedRowAndKeysPassWithoutAHandler) 
 
     QTest::keyClicks(Editor(), "!");  // swallowing "!" is the window's rule, not the grid's
     EXPECT_EQ(grid.Cell(1), "!");
+}
+
+TEST_F(ListGridTest, ComposedTextPassesTheKeyFilterAndOtherWaysInAreClosed) {
+    grid.OnKeyPress = [](TStringGrid*, QChar& key) {
+        if (key == QLatin1Char('!')) key = QChar(0);
+    };
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("a!b"));
+    QCoreApplication::sendEvent(Editor(), &composed);
+    EXPECT_EQ(Editor()->text(), "ab");
+    EXPECT_EQ(grid.Cell(1), "ab");
+    EXPECT_FALSE(Editor()->acceptDrops());
+    EXPECT_EQ(Editor()->contextMenuPolicy(), Qt::NoContextMenu);
 }
