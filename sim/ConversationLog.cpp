@@ -8,6 +8,9 @@ namespace sim {
 
 namespace {
 
+// Bytes without a line end (noise, a stuck sender) are printed in pieces of this size.
+constexpr std::size_t kLongestLine = 200;
+
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
@@ -22,7 +25,9 @@ void ConversationLog::Traffic(Direction direction, std::string_view bytes) {
     }
     for (const char c : bytes) {
         // A line ends after its carriage return and line feed, when the next text begins.
-        if (!IsLineEnd(c) && !pending_.empty() && IsLineEnd(pending_.back())) Flush();
+        if ((!IsLineEnd(c) && !pending_.empty() && IsLineEnd(pending_.back())) ||
+            pending_.size() >= kLongestLine)
+            Flush();
         if (pending_.empty()) pendingSince_ = Clock::now();
         pending_ += c;
     }

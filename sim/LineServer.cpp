@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "ESimError.h"
+#include "SimFraming.h"
 #include "SystemErrorText.h"
 
 namespace sim {
@@ -21,6 +22,7 @@ constexpr auto kLogQuiet = std::chrono::milliseconds(50);
 constexpr auto kDrainLimit = std::chrono::seconds(2);
 constexpr auto kDrainPoll = std::chrono::milliseconds(5);
 constexpr auto kDrainSettle = std::chrono::milliseconds(30);
+constexpr std::size_t kMaxQueued = 64 * 1024;
 
 int OpenSlaveHold(int master) {
     char name[128] = {};
@@ -118,6 +120,15 @@ bool LineServer::Receive(Clock::time_point now) {
 void LineServer::Schedule(std::vector<Output> outputs, Clock::time_point readyAt) {
     for (auto& output : outputs) {
         if (output.bursts.empty() && output.hangUpAfter) output.bursts.push_back({});
+        const std::size_t size = output.Bytes().size();
+        if (queuedBytes_ + size > kMaxQueued && !output.hangUpAfter) {
+            // Nobody reads the line while commands keep coming: what a real device would send
+            // into the void is dropped here, and said so.
+            ++dropped_;
+            if (log_) log_->Note("reply dropped, the program is not reading: " + ShowBytes(output.Bytes()));
+            continue;
+        }
+        queuedBytes_ += size;
         for (std::size_t i = 0; i < output.bursts.size(); ++i) {
             Pending pending{readyAt, output.bursts[i].pause, std::move(output.bursts[i].bytes)};
             pending.hangUpAfter = output.hangUpAfter && i + 1 == output.bursts.size();
@@ -154,6 +165,7 @@ bool LineServer::WriteDue(Clock::time_point now, bool& hungUp) {
                           ? front.start + byteTime * static_cast<long>(front.bytes.size())
                           : now;
         if (log_) log_->ToComputer(front.bytes);
+        queuedBytes_ -= front.bytes.size();
         const bool hangUp = front.hangUpAfter;
         queue_.pop_front();
         if (hangUp) {

@@ -44,6 +44,8 @@ public:
     End Run();
     // Ends Run() from any thread or from a signal handler.
     void Stop() noexcept;
+    // Replies dropped because the output queue was full (nobody reading the line).
+    std::size_t DroppedReplies() const { return dropped_; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -75,6 +77,8 @@ private:
     Clock::time_point lineFreeAt_{};
     Clock::time_point rxWireAt_{};
     Clock::time_point lastTraffic_{};
+    std::size_t queuedBytes_ = 0;
+    std::size_t dropped_ = 0;
     bool writeBlocked_ = false;
     std::optional<Clock::time_point> hangUpAt_;
 };

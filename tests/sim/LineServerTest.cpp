@@ -106,3 +106,20 @@ TEST(LineServer, DongleListsDevicesOverTimeThenConnectsToTheInstrument) {
     client.Write("!?####Q1C\r");
     EXPECT_EQ(client.ReadUntil("\r"), ":?####QA12340B\r");
 }
+
+TEST(LineServer, AProgramThatNeverReadsCannotMakeTheSimulatorHangOrHoard) {
+    SimulatedInstrument instrument;
+    TermiosClient client(instrument.DevicePath());
+    // 12000 serial queries ask for 180 kB of replies, more than the line and the simulator's
+    // queue hold together; the excess is dropped, and the instrument keeps answering.
+    std::string flood;
+    for (int i = 0; i < 1000; ++i) flood += "!?####Q1C\r";
+    for (int i = 0; i < 12; ++i) client.Write(flood);
+    const std::size_t received = client.Drain(milliseconds(300));
+    EXPECT_GT(received, 0u);
+    EXPECT_LT(received, 12000u * 15u);
+    EXPECT_EQ(received % 15, 0u);  // whole replies only
+
+    client.Write("!A1234E50\r");
+    EXPECT_EQ(client.ReadUntil("\r").size(), 22u);
+}

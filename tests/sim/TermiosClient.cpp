@@ -30,8 +30,24 @@ TermiosClient::~TermiosClient() {
 }
 
 void TermiosClient::Write(const std::string& bytes) {
-    if (::write(fd_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-        throw std::runtime_error("write: " + SystemErrorText(errno));
+    std::size_t done = 0;
+    const bool written = WaitUntil([&] {
+        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) done += static_cast<std::size_t>(n);
+        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            throw std::runtime_error("write: " + SystemErrorText(errno));
+        return done == bytes.size();
+    });
+    if (!written) throw std::runtime_error("write: the line stayed full");
+}
+
+std::size_t TermiosClient::Drain(std::chrono::milliseconds quiet) {
+    std::size_t total = 0;
+    for (;;) {
+        const std::size_t got = ReadUntil("\x01never\x01", quiet).size();
+        if (got == 0 || hungUp_) return total;
+        total += got;
+    }
 }
 
 std::string TermiosClient::ReadUntil(const std::string& end, std::chrono::milliseconds limit) {

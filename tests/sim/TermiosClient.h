@@ -12,10 +12,13 @@ public:
     TermiosClient(const TermiosClient&) = delete;
     TermiosClient& operator=(const TermiosClient&) = delete;
 
+    // Writes every byte, waiting (bounded) while the line is full.
     void Write(const std::string& bytes);
     // Reads until the text received so far ends with `end`, or `limit` passes.
     std::string ReadUntil(const std::string& end,
                           std::chrono::milliseconds limit = std::chrono::seconds(5));
+    // Reads whatever arrives until nothing more comes for `quiet`; the number of bytes.
+    std::size_t Drain(std::chrono::milliseconds quiet);
     // True once the line reports a hang-up (the far end went away).
     bool HungUp() const { return hungUp_; }
 
