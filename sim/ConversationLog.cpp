@@ -11,7 +11,9 @@ namespace {
 // Bytes without a line end (noise, a stuck sender) are printed in pieces of this size.
 constexpr std::size_t kLongestLine = 200;
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
 
 }  // namespace
 
@@ -45,14 +47,13 @@ void ConversationLog::Flush() {
 }
 
 void ConversationLog::Print(Direction direction, const std::string& bytes) {
-    out_ << Stamp(pendingSince_) << (direction == Direction::FromComputer ? " >> " : " << ") << ShowBytes(bytes)
-         << '\n'
+    out_ << Stamp(pendingSince_) << (direction == Direction::FromComputer ? " >> " : " << ")
+         << ShowBytes(bytes) << '\n'
          << std::flush;
 }
 
 std::string ConversationLog::Stamp(Clock::time_point at) const {
-    const auto elapsed =
-        std::chrono::duration_cast<std::chrono::milliseconds>(at - start_).count();
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(at - start_).count();
     char text[32];
     std::snprintf(text, sizeof text, "%4lld.%03lld", static_cast<long long>(elapsed / 1000),
                   static_cast<long long>(elapsed % 1000));

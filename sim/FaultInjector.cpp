@@ -7,8 +7,7 @@
 
 namespace sim {
 
-FaultInjector::FaultInjector(FaultSettings settings)
-    : settings_(settings), random_(settings.seed) {
+FaultInjector::FaultInjector(FaultSettings settings) : settings_(settings), random_(settings.seed) {
     settings_.every = std::max(1, settings_.every);
     settings_.splitBursts = std::max(1, settings_.splitBursts);
 }

@@ -16,7 +16,9 @@ bool InstrumentClock::Set(const CalendarTime& time) {
     return true;
 }
 
-CalendarTime InstrumentClock::Now() const { return FromSeconds(hostNow_() + offset_); }
+CalendarTime InstrumentClock::Now() const {
+    return FromSeconds(hostNow_() + offset_);
+}
 
 local_seconds InstrumentClock::HostLocalNow() {
     const std::time_t now = std::time(nullptr);

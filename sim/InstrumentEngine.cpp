@@ -75,7 +75,8 @@ std::string InstrumentEngine::Execute(const Command& command) {
             if (payload.size() == 5) return ReadRegister(serial, payload.substr(1));
             break;
         case '2':
-            if (payload.size() == 5 + kRegisterWidth) return WriteRegister(serial, payload.substr(1));
+            if (payload.size() == 5 + kRegisterWidth)
+                return WriteRegister(serial, payload.substr(1));
             break;
         case 'a':
             if (payload.size() == 5) return ReadInfo(serial, payload.substr(1));
@@ -95,7 +96,8 @@ std::string InstrumentEngine::SetClock(std::string_view serial, std::string_view
     }
     const CalendarTime time{2000 + fields[0], fields[1], fields[2],
                             fields[3],        fields[4], fields[5]};
-    if (!clock_.Set(time)) return Refuse("clock setting " + ShowBytes(digits) + " is no valid time");
+    if (!clock_.Set(time))
+        return Refuse("clock setting " + ShowBytes(digits) + " is no valid time");
     return ReplyFrame(serial, 'D', ClockPayload());
 }
 
@@ -109,8 +111,7 @@ std::string InstrumentEngine::ClockPayload() const {
 
 std::string InstrumentEngine::ReadRegister(std::string_view serial, std::string_view payload) {
     const auto index = ParseUpperHex(payload);
-    if (!index || *index >= kRegisterCount)
-        return Refuse("no register " + ShowBytes(payload));
+    if (!index || *index >= kRegisterCount) return Refuse("no register " + ShowBytes(payload));
     return ReplyFrame(serial, '3', std::string(payload) + registers_[*index]);
 }
 

@@ -12,9 +12,9 @@
 namespace sim {
 
 struct InstrumentIdentity {
-    std::string serial = "A1234";                 // 5 characters
+    std::string serial = "A1234";                      // 5 characters
     std::string softwareVersion = "V2.31 2026-11-02";  // info item 5, 16 characters
-    std::string type = "Brake tester 2B";         // info item 22 after its "i", 15 characters
+    std::string type = "Brake tester 2B";              // info item 22 after its "i", 15 characters
 };
 
 // The instrument without any transport: bytes in, reply frames out. It answers a command frame

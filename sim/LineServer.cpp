@@ -1,8 +1,8 @@
 #include "LineServer.h"
 
 #include <fcntl.h>
-#include <sys/ioctl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -71,15 +71,15 @@ LineServer::End LineServer::Run() {
         // The line drops once the program has taken in what was sent before: a hang-up discards
         // what still waits in the slave's input queue. Bytes take a moment to reach that queue,
         // so it must have stayed empty for a while after the last write.
-        if (hangUpAt_ && ((Unread() == 0 && now - lastTraffic_ >= kDrainSettle) ||
-                          now >= *hangUpAt_))
+        if (hangUpAt_ &&
+            ((Unread() == 0 && now - lastTraffic_ >= kDrainSettle) || now >= *hangUpAt_))
             return End::HungUp;
 
         const auto wake = NextWake(now);
         const auto wait = std::max<Clock::duration>(wake - now, Clock::duration::zero());
-        const timespec timeout{static_cast<time_t>(wait / std::chrono::seconds(1)),
-                               static_cast<long>((wait % std::chrono::seconds(1)) /
-                                                 std::chrono::nanoseconds(1))};
+        const timespec timeout{
+            static_cast<time_t>(wait / std::chrono::seconds(1)),
+            static_cast<long>((wait % std::chrono::seconds(1)) / std::chrono::nanoseconds(1))};
         pollfd fds[2] = {{master_, static_cast<short>(POLLIN | (writeBlocked_ ? POLLOUT : 0)), 0},
                          {wakeRead_, POLLIN, 0}};
         const bool forever = wake == Clock::time_point::max();
@@ -111,8 +111,7 @@ bool LineServer::Receive(Clock::time_point now) {
     for (const char c : bytes) {
         // Each byte arrives when it has crossed the wire at line speed.
         rxWireAt_ = std::max(rxWireAt_, now) + timing_.ByteTime();
-        Schedule(peer_.Receive(std::string_view(&c, 1), rxWireAt_),
-                 rxWireAt_ + timing_.turnaround);
+        Schedule(peer_.Receive(std::string_view(&c, 1), rxWireAt_), rxWireAt_ + timing_.turnaround);
     }
     return true;
 }
@@ -125,7 +124,9 @@ void LineServer::Schedule(std::vector<Output> outputs, Clock::time_point readyAt
             // Nobody reads the line while commands keep coming: what a real device would send
             // into the void is dropped here, and said so.
             ++dropped_;
-            if (log_) log_->Note("reply dropped, the program is not reading: " + ShowBytes(output.Bytes()));
+            if (log_)
+                log_->Note("reply dropped, the program is not reading: " +
+                           ShowBytes(output.Bytes()));
             continue;
         }
         queuedBytes_ += size;
@@ -149,7 +150,8 @@ bool LineServer::WriteDue(Clock::time_point now, bool& hungUp) {
         // Bytes whose last bit has crossed the wire by now.
         std::size_t due = front.bytes.size();
         if (byteTime.count() > 0)
-            due = std::min<std::size_t>(due, static_cast<std::size_t>((now - front.start) / byteTime));
+            due = std::min<std::size_t>(due,
+                                        static_cast<std::size_t>((now - front.start) / byteTime));
         if (due > front.sent) {
             const ssize_t n = ::write(master_, front.bytes.data() + front.sent, due - front.sent);
             if (n < 0) {

@@ -12,7 +12,7 @@ namespace sim {
 
 // How the simulated line behaves in time.
 struct LineTiming {
-    int baud = 9600;  // 0: no pacing, bytes go out at once (fast tests)
+    int baud = 9600;                           // 0: no pacing, bytes go out at once (fast tests)
     std::chrono::milliseconds turnaround{10};  // from the end of a command to its reply
 
     // One start bit, eight data bits, one stop bit.

@@ -42,8 +42,9 @@ PortLink::PortLink(const std::string& directory, int comNumber, const std::strin
     if (fs::exists(status)) {
         const bool stale = fs::is_symlink(status) && !fs::exists(linkPath_, error);
         if (!stale) {
-            std::string target = fs::is_symlink(status) ? fs::read_symlink(linkPath_, error).string()
-                                                        : std::string("not a link");
+            std::string target = fs::is_symlink(status)
+                                     ? fs::read_symlink(linkPath_, error).string()
+                                     : std::string("not a link");
             throw ESimError("COM" + std::to_string(comNumber) + " is already published (" +
                             linkPath_ + " -> " + target +
                             "); choose another number with --com or remove the link");
@@ -55,7 +56,9 @@ PortLink::PortLink(const std::string& directory, int comNumber, const std::strin
     published_ = true;
 }
 
-PortLink::~PortLink() { Remove(); }
+PortLink::~PortLink() {
+    Remove();
+}
 
 void PortLink::Remove() noexcept {
     if (!published_) return;

@@ -30,7 +30,9 @@ PseudoTerminal::PseudoTerminal() {
     }
 }
 
-PseudoTerminal::~PseudoTerminal() { Close(); }
+PseudoTerminal::~PseudoTerminal() {
+    Close();
+}
 
 void PseudoTerminal::Close() {
     if (master_ >= 0) ::close(master_);

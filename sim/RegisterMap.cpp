@@ -10,7 +10,8 @@ namespace {
 
 void FillEntries(Registers& registers, int first, std::initializer_list<const char*> texts) {
     int index = first;
-    for (const char* text : texts) registers[static_cast<std::size_t>(index++)] = EntryToRegister(text);
+    for (const char* text : texts)
+        registers[static_cast<std::size_t>(index++)] = EntryToRegister(text);
 }
 
 }  // namespace
@@ -38,8 +39,8 @@ Registers DefaultRegisters() {
 
     static const char* const kFleet[] = {"Tractor", "Rigid", "Tipper", "Van", "Bus"};
     for (int i = 0; i < kFirstTrailerRegister - kFirstPlantRegister; ++i)
-        registers[static_cast<std::size_t>(kFirstPlantRegister + i)] = EntryToRegister(
-            std::string(kFleet[i % 5]) + " FL" + std::to_string(1001 + i));
+        registers[static_cast<std::size_t>(kFirstPlantRegister + i)] =
+            EntryToRegister(std::string(kFleet[i % 5]) + " FL" + std::to_string(1001 + i));
     for (int i = 0; i < kFirstFriendlyRegister - kFirstTrailerRegister; ++i)
         registers[static_cast<std::size_t>(kFirstTrailerRegister + i)] =
             EntryToRegister("TRL-" + std::to_string(3001 + i));

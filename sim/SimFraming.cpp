@@ -66,7 +66,9 @@ std::optional<Command> ParseCommand(std::string_view frame, std::string* why) {
                    std::string(summed.substr(kSerialLength))};
 }
 
-std::string Reversed(std::string_view text) { return std::string(text.rbegin(), text.rend()); }
+std::string Reversed(std::string_view text) {
+    return std::string(text.rbegin(), text.rend());
+}
 
 std::string Fitted(std::string_view text, std::size_t width) {
     std::string result(text.substr(0, std::min(width, text.size())));

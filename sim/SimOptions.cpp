@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "ESimError.h"
 
@@ -35,18 +36,29 @@ void AddFault(FaultSettings& faults, const std::string& item) {
     auto count = [&](int fallback, int lowest) {
         return hasValue ? Number("--fault " + name, value, lowest, 1000000) : fallback;
     };
-    if (name == "silent") faults.silent = true;
-    else if (name == "bad-checksum") faults.badChecksum = true;
-    else if (name == "lower-checksum") faults.lowerCaseChecksum = true;
-    else if (name == "wrong-case-serial") faults.wrongCaseSerial = true;
-    else if (name == "no-cr") faults.noCarriageReturn = true;
-    else if (name == "noise") faults.noise = true;
-    else if (name == "split") faults.splitBursts = count(3, 2);
-    else if (name == "drop") faults.dropBytes = count(1, 1);
-    else if (name == "disconnect") faults.disconnectAfter = count(1, 1);
-    else throw ESimError("Unknown fault \"" + name + "\" (see --help)");
-    if (hasValue && name != "split" && name != "drop" && name != "disconnect")
-        throw ESimError("The fault \"" + name + "\" takes no number");
+    static const std::pair<const char*, bool FaultSettings::*> kSwitches[] = {
+        {"silent", &FaultSettings::silent},
+        {"bad-checksum", &FaultSettings::badChecksum},
+        {"lower-checksum", &FaultSettings::lowerCaseChecksum},
+        {"wrong-case-serial", &FaultSettings::wrongCaseSerial},
+        {"no-cr", &FaultSettings::noCarriageReturn},
+        {"noise", &FaultSettings::noise},
+    };
+    for (const auto& [switchName, flag] : kSwitches) {
+        if (name != switchName) continue;
+        if (hasValue) throw ESimError("The fault \"" + name + "\" takes no number");
+        faults.*flag = true;
+        return;
+    }
+    if (name == "split") {
+        faults.splitBursts = count(3, 2);
+    } else if (name == "drop") {
+        faults.dropBytes = count(1, 1);
+    } else if (name == "disconnect") {
+        faults.disconnectAfter = count(1, 1);
+    } else {
+        throw ESimError("Unknown fault \"" + name + "\" (see --help)");
+    }
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ Simulator::Simulator(const SimOptions& options, std::ostream& out, std::ostream&
         if (state_->Load(registers)) {
             engine_.SetRegisters(registers);
         } else {
-            state_->Save(registers);  // a file we cannot write is reported now, not at the first write
+            state_->Save(
+                registers);  // a file we cannot write is reported now, not at the first write
         }
         engine_.OnRegisterWritten = [this](int) { SaveState(); };
     }
@@ -35,8 +36,8 @@ Simulator::Simulator(const SimOptions& options, std::ostream& out, std::ostream&
     server_ = std::make_unique<LineServer>(pty_.MasterFd(), *peer, options.timing,
                                            log_ ? &*log_ : nullptr);
 
-    out_ << "rostermate-sim: COM" << options.comNumber << " -> " << pty_.SlavePath()
-         << " (link " << link_->LinkPath() << "), instrument " << engine_.Identity().serial
+    out_ << "rostermate-sim: COM" << options.comNumber << " -> " << pty_.SlavePath() << " (link "
+         << link_->LinkPath() << "), instrument " << engine_.Identity().serial
          << (options.dongle ? " behind a Bluetooth dongle" : "")
          << (options.timing.baud > 0 ? ", 9600 baud" : ", unpaced")
          << (options.faults.Any() ? ", faults on" : "") << '\n'
@@ -83,7 +84,7 @@ void OnStopSignal(int) {
 
 void StopOnSignals(Simulator& simulator) {
     signalTarget.store(&simulator);
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);

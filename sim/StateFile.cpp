@@ -24,8 +24,8 @@ bool StateFile::Load(Registers& registers) const {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line.front() == '#') continue;
         const auto bad = [&](const std::string& why) {
-            return ESimError("State file " + path_ + ", line " + std::to_string(lineNumber) +
-                             ": " + why);
+            return ESimError("State file " + path_ + ", line " + std::to_string(lineNumber) + ": " +
+                             why);
         };
         if (line.size() < 5 || line[0] != 'R' || line[4] != '=')
             throw bad("expected R<number>=<16 characters>");

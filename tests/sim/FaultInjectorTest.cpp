@@ -13,7 +13,9 @@ namespace {
 // A register reply whose checksum has a letter, so the case faults can show.
 const std::string kFrame = ":A123430010     7202-raM-130A\r";
 
-Output Once(FaultSettings settings) { return FaultInjector(settings).Apply(kFrame); }
+Output Once(FaultSettings settings) {
+    return FaultInjector(settings).Apply(kFrame);
+}
 
 bool IsSubsequence(const std::string& part, const std::string& whole) {
     std::size_t at = 0;

@@ -76,14 +76,15 @@ TEST_F(InstrumentEngineTest, AnswersTheTwoInfoItems) {
 
 TEST_F(InstrumentEngineTest, BadFramesGetNoReply) {
     const char* const refused[] = {
-        "!?####Q1D\r",           // wrong checksum
-        "!?####Q1c\r",           // checksum digits in lower case (sum "?####Q" + 'c' ...)
-        "!a1234E70\r",           // serial in the wrong case: sum 299 + 69 = 368 -> 0x70
-        "!B9999E", "!?####E3E\r",  // unterminated, then the placeholder with a command other than "Q"
-        "!A123430100F0\r",       // register 256 does not exist: 267 + 51+48+49+48+48 = 511 -> 0x1FF
+        "!?####Q1D\r",  // wrong checksum
+        "!?####Q1c\r",  // checksum digits in lower case
+        "!a1234E70\r",  // serial in the wrong case: sum 299 + 69 = 368 -> 0x70
+        "!B9999E",          // unterminated: dropped when the next frame starts
+        "!?####E3E\r",      // the placeholder with a command other than "Q"
+        "!A123430100F0\r",  // register 256 does not exist: 267 + 51+48+49+48+48 = 511 -> 0x1FF
         "!A1234D190D01030405A2\r",  // month 13
-        "!A1234a800638\r",       // info item 6 does not exist
-        "!A1234\r",              // too short
+        "!A1234a800638\r",          // info item 6 does not exist
+        "!A1234\r",                 // too short
     };
     for (const char* frame : refused) {
         SCOPED_TRACE(frame);

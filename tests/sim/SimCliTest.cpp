@@ -99,8 +99,8 @@ TEST_P(SimCliStop, ShowsTheConversationAndRemovesItsLinkOnTheSignal) {
         client.Write("!?####Q1C\r");
         EXPECT_EQ(client.ReadUntil("\r"), ":?####QA12340B\r");
         client.Write("!?####Q1D\r");  // bad checksum: no reply, but a note
-        EXPECT_TRUE(WaitUntil([&] { return sim.Output().find("-- ") != std::string::npos; },
-                              seconds(5)));
+        EXPECT_TRUE(
+            WaitUntil([&] { return sim.Output().find("-- ") != std::string::npos; }, seconds(5)));
     }
     sim.Signal(GetParam());
     EXPECT_EQ(sim.Exit(), 0);

@@ -42,9 +42,9 @@ TEST(SimOptions, ReadsTheCommandLine) {
 
 TEST(SimOptions, RefusesBadArgumentsWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--com"},           {"--com", "0"},          {"--com", "9x"},
-        {"--serial", "A12"}, {"--serial", "A!234"},   {"--serial", "?####"},
-        {"--fault", "fog"},  {"--fault", "noise=2"},  {"--fault", "split=1"},
+        {"--com"},           {"--com", "0"},         {"--com", "9x"},
+        {"--serial", "A12"}, {"--serial", "A!234"},  {"--serial", "?####"},
+        {"--fault", "fog"},  {"--fault", "noise=2"}, {"--fault", "split=1"},
         {"--bogus"},
     };
     for (const auto& arguments : bad) {
@@ -65,7 +65,10 @@ TEST(StateFile, KeepsEveryByteOfTheRegistersAndRefusesADamagedFile) {
     Registers registers = DefaultRegisters();
     EXPECT_FALSE(file.Load(registers));  // no file yet: defaults stay
 
-    registers[48] = std::string("[odd]\x01\x7F\xFF" "abcdefgh", 16);
+    registers[48] = std::string(
+        "[odd]\x01\x7F\xFF"
+        "abcdefgh",
+        16);
     registers[255] = EntryToRegister("Acme Haulage");
     file.Save(registers);
     Registers loaded = DefaultRegisters();

@@ -33,7 +33,8 @@ void TermiosClient::Write(const std::string& bytes) {
     std::size_t done = 0;
     const bool written = WaitUntil([&] {
         const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-        if (n > 0) done += static_cast<std::size_t>(n);
+        if (n > 0)
+            done += static_cast<std::size_t>(n);
         else if (n < 0 && errno != EAGAIN && errno != EINTR)
             throw std::runtime_error("write: " + SystemErrorText(errno));
         return done == bytes.size();

@@ -5,7 +5,8 @@
 // Runs the device under the fixture's lock, so a test can look at the registers meanwhile.
 class SimulatedInstrument::LockedPeer : public sim::SimPeer {
 public:
-    LockedPeer(SimulatedInstrument& owner) : owner_(owner), instrument_(owner.engine_, owner.faults_) {
+    LockedPeer(SimulatedInstrument& owner)
+        : owner_(owner), instrument_(owner.engine_, owner.faults_) {
         if (owner.settings_.dongle) dongle_.emplace(instrument_, owner.settings_.dongleSettings);
     }
 
