@@ -9,7 +9,8 @@ void TAnchors::Anchor(QWidget* control, Qt::Edges edges) {
 
 void TAnchors::Anchor(QWidget* control, Qt::Edges edges, QWidget* reference) {
     if (!placements_.contains(reference)) reference->installEventFilter(this);
-    placements_[reference].append({control, edges, control->geometry(), reference, reference->size()});
+    placements_[reference].append(
+        {control, edges, control->geometry(), reference, reference->size()});
 }
 
 bool TAnchors::eventFilter(QObject* watched, QEvent* event) {

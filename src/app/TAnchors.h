@@ -12,7 +12,7 @@ class QWidget;
 // anchored to the right (or bottom) alone it moves. Controls anchored left and top need nothing.
 class TAnchors : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TAnchors(QObject* parent = nullptr) : QObject(parent) {}
 
     // Records the control's place in its parent as it is now.
@@ -21,14 +21,14 @@ public:
     // control whose parent gets its size only later (a notebook page).
     void Anchor(QWidget* control, Qt::Edges edges, QWidget* reference);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     struct Placement {
         QWidget* control;
         Qt::Edges edges;
-        QRect design;       // the control's geometry when anchored
+        QRect design;  // the control's geometry when anchored
         QWidget* reference;
         QSize referenceSize;  // the reference's size then
     };

@@ -23,8 +23,7 @@ const QString kAskingForSerial = QStringLiteral("?####");
 
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent)
-    : TMainForm(lists::SystemStorageEnvironment(), parent) {}
+TMainForm::TMainForm(QWidget* parent) : TMainForm(lists::SystemStorageEnvironment(), parent) {}
 
 TMainForm::TMainForm(const lists::StorageEnvironment& storageEnvironment, QWidget* parent)
     : QWidget(parent), storageEnvironment_(storageEnvironment) {
@@ -38,7 +37,9 @@ TMainForm::TMainForm(const lists::StorageEnvironment& storageEnvironment, QWidge
     FormCreate();
 }
 
-TMainForm::~TMainForm() { qApp->removeEventFilter(this); }
+TMainForm::~TMainForm() {
+    qApp->removeEventFilter(this);
+}
 
 void TMainForm::ConnectHandlers() {
     connect(SerialEB, &QLineEdit::textChanged, this, [this] { SerialEBChange(); });
@@ -91,7 +92,8 @@ void TMainForm::FormDblClick() {
 }
 
 void TMainForm::FormCloseQuery(bool& CanClose) {
-    const bool dongleMayBeUp = ComNumber != 0 && (!BtAddress.empty() || !BluetoothPanel->isHidden());
+    const bool dongleMayBeUp =
+        ComNumber != 0 && (!BtAddress.empty() || !BluetoothPanel->isHidden());
     CanClose = !dongleMayBeUp;
     if (CanClose || (Step >= 2200 && Step <= 2202)) return;
     // Hang the dongle up first; the last hang-up step asks the window to close again.
@@ -105,7 +107,9 @@ void TMainForm::FormClose() {
     QCoreApplication::exit(0);
 }
 
-std::string TMainForm::ReverseText(const std::string& text) { return ::ReverseText(text); }
+std::string TMainForm::ReverseText(const std::string& text) {
+    return ::ReverseText(text);
+}
 
 QWidget* TMainForm::ActiveControl() const {
     QWidget* focused = QApplication::focusWidget();

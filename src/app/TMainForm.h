@@ -28,7 +28,7 @@ class TStringGrid;
 // Every control's object name is its name here. Constructing the window runs FormCreate.
 class TMainForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TMainForm(QWidget* parent = nullptr);
     // The same with the storage folder chosen from a given environment instead of this machine.
     explicit TMainForm(const lists::StorageEnvironment& storageEnvironment,
@@ -136,8 +136,8 @@ public:
     void FormCloseQuery(bool& CanClose);
     void FormClose();
 
-    void AnySGDrawCell(TStringGrid* Sender, int ACol, int ARow, QPainter& Canvas,
-                       const QRect& Rect, QStyle::State State);
+    void AnySGDrawCell(TStringGrid* Sender, int ACol, int ARow, QPainter& Canvas, const QRect& Rect,
+                       QStyle::State State);
     void AnySGGetEditText(TStringGrid* Sender, int ACol, int ARow, std::string& Value);
     void AnySGSetEditText(TStringGrid* Sender, int ACol, int ARow, const std::string& Value);
     void AnySGKeyPress(TStringGrid* Sender, QChar& Key);
@@ -157,13 +157,13 @@ public:
     // has the focus.
     QWidget* ActiveControl() const;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void CreateControls();
     void CreateCalibPanel();
     void CreateNotebook();

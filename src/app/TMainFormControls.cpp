@@ -95,6 +95,7 @@ struct GridPlace {
 const char* const kPageCaptions[] = {"Vehicle (Plant)",   "Trailer", "Site Condition", "Brake",
                                      "Driver (Examiner)", "Company", "Bluetooth"};
 
+// clang-format off
 const GridPlace kGrids[] = {
     {0, "Plant", "99 vehicle (plant) IDs", {63, 10}, {65, 35, 180, 364}, true,
      &TMainForm::PlantSG, &TMainForm::PlantLabel, &TMainForm::PlantShape},
@@ -113,6 +114,7 @@ const GridPlace kGrids[] = {
     {6, "Friendly", "8 Bluetooth friendly names", {157, 10}, {159, 35, 132, 148}, false,
      &TMainForm::FriendlySG, &TMainForm::FriendlyLabel, &TMainForm::FriendlyShape},
 };
+// clang-format on
 
 }  // namespace
 
@@ -214,9 +216,9 @@ void TMainForm::CreateKeyPanel() {
     // The legend reads on one line; keep the highlight just after its first half.
     HighlightLabel->move(CorruptLabel->x() + CorruptLabel->width() + 1, 5);
     ReplaceLabel = Label(KeyPanel, "ReplaceLabel", "and bad characters replaced by spaces", 4, 21);
-    KeyPanel->resize(std::max(198, std::max(HighlightLabel->geometry().right(),
-                                            ReplaceLabel->geometry().right()) + 4),
-                     40);
+    const int right =
+        std::max(HighlightLabel->geometry().right(), ReplaceLabel->geometry().right());
+    KeyPanel->resize(std::max(198, right + 4), 40);
     anchors_->Anchor(KeyPanel, Qt::LeftEdge | Qt::BottomEdge);
     KeyPanel->hide();
 }
@@ -229,8 +231,7 @@ void TMainForm::CreateBluetoothPanel() {
     ConnectLabel = Label(BluetoothPanel, "ConnectLabel", "Click to connect", 0, 34);
     for (QLabel* centred : {BluetoothSearchLabel, ConnectLabel})
         centred->move((BluetoothPanel->width() - centred->width()) / 2, centred->y());
-    SearchAddressLabel =
-        Label(BluetoothPanel, "SearchAddressLabel", "Bluetooth Address", 15, 64);
+    SearchAddressLabel = Label(BluetoothPanel, "SearchAddressLabel", "Bluetooth Address", 15, 64);
     SearchFriendlyLabel = Label(BluetoothPanel, "SearchFriendlyLabel", "Friendly Name", 169, 64);
     AddressLB = Named(new QListWidget(BluetoothPanel), "AddressLB");
     AddressLB->setGeometry(15, 83, 132, 161);
@@ -317,7 +318,8 @@ void TMainForm::CreateStatusLine() {
     ActivityLabel->hide();
     LightsPanel = Panel(this, "LightsPanel", QRect(426, 541, 39, 19), kWindowColour);
     LightTX = Panel(LightsPanel, "LightTX", QRect(3, 2, 13, 13), palette().color(QPalette::Button));
-    LightRX = Panel(LightsPanel, "LightRX", QRect(22, 2, 13, 13), palette().color(QPalette::Button));
+    LightRX =
+        Panel(LightsPanel, "LightRX", QRect(22, 2, 13, 13), palette().color(QPalette::Button));
     for (QFrame* light : {LightTX, LightRX}) light->setFrameShape(QFrame::Panel);
     ConnectStepLabel = Label(this, "ConnectStepLabel", "0000", 8, 457);
     ConnectStepLabel->setFont(FontOf("Arial", 11));

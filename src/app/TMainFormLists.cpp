@@ -24,8 +24,12 @@ namespace {
 const QColor kHighlightColour(255, 192, 128);
 constexpr int kTextInset = 2;
 
-QString Path(const std::string& path) { return QFile::decodeName(path.c_str()); }
-QString Text(const std::string& text) { return TStringGrid::ToDisplay(text); }
+QString Path(const std::string& path) {
+    return QFile::decodeName(path.c_str());
+}
+QString Text(const std::string& text) {
+    return TStringGrid::ToDisplay(text);
+}
 
 // The hourglass for as long as a file action runs, whichever way it ends.
 struct BusyCursor {
@@ -67,7 +71,9 @@ int TMainForm::ListOfGrid(const TStringGrid* grid) const {
     return lists::ListIndexOfGrid(ListNames, grid->objectName().toStdString());
 }
 
-std::string TMainForm::SerialText() const { return TStringGrid::FromDisplay(SerialEB->text()); }
+std::string TMainForm::SerialText() const {
+    return TStringGrid::FromDisplay(SerialEB->text());
+}
 
 void TMainForm::StoreEntry(ListCells& Cells, int List, int Entry, const std::string& Text) {
     ::StoreEntry(Cells, CorruptBits, List, Entry, Text);
@@ -102,7 +108,9 @@ void TMainForm::AnySGKeyPress(TStringGrid*, QChar& Key) {
 
 // --- Storage ------------------------------------------------------------------------------------
 
-void TMainForm::FindStorageDir() { StoragePath = lists::FindStorageDir(storageEnvironment_); }
+void TMainForm::FindStorageDir() {
+    StoragePath = lists::FindStorageDir(storageEnvironment_);
+}
 
 void TMainForm::SetUpStorage() {
     try {
@@ -135,8 +143,7 @@ bool TMainForm::SaveList(int list) {
         StoreEntry(*grid, list, k, entry);
         entries.push_back(grid->Cell(k));
     }
-    const std::string path =
-        InstrumentFolder() + FileStems[static_cast<std::size_t>(list)] + ".ID";
+    const std::string path = InstrumentFolder() + FileStems[static_cast<std::size_t>(list)] + ".ID";
     try {
         lists::ReplaceFile(path, lists::FormatListFile(entries));
     } catch (...) {
@@ -162,8 +169,8 @@ void TMainForm::LoadList(int list) {
         return;
     }
     // Read first: a file that cannot be read leaves the list and its marks as they were.
-    const auto entries =
-        lists::ParseListFile(lists::ReadWholeFile(path), static_cast<std::size_t>(grid->RowCount()));
+    const auto entries = lists::ParseListFile(lists::ReadWholeFile(path),
+                                              static_cast<std::size_t>(grid->RowCount()));
     CorruptBits.ClearList(list);
     for (int k = 0; k < grid->RowCount(); ++k)
         StoreEntry(*grid, list, k, entries[static_cast<std::size_t>(k)]);
@@ -210,9 +217,10 @@ void TMainForm::SaveLoadDef(QObject* Sender) {
         ShowMessage(QString::fromLocal8Bit(e.Message()));  // it names folders
         return;
     } catch (const EInstCode& e) {
-        ShowMessage(e.Message().find("####") != std::string::npos
-                        ? QStringLiteral("Need to be connected to an instrument to save or load IDs")
-                        : QStringLiteral("Problem with instrument number:\r\n") + Text(e.Message()));
+        ShowMessage(
+            e.Message().find("####") != std::string::npos
+                ? QStringLiteral("Need to be connected to an instrument to save or load IDs")
+                : QStringLiteral("Problem with instrument number:\r\n") + Text(e.Message()));
         return;
     } catch (...) {
         ShowMessage(QStringLiteral("Error getting file path. Can't save or load IDs"));

@@ -10,7 +10,7 @@
 // checked item (-1 for none) and a click event that fires when the user picks an item.
 class TRadioGroup : public QGroupBox {
     Q_OBJECT
-public:
+  public:
     explicit TRadioGroup(QWidget* parent = nullptr);
 
     const QStringList& Items() const { return items_; }
@@ -24,7 +24,7 @@ public:
 
     Event<TRadioGroup*> OnClick;
 
-private:
+  private:
     QStringList items_;
     QButtonGroup buttons_;
 };

@@ -7,7 +7,7 @@ namespace {
 
 // The platform style with less room around a tab's caption.
 class TightTabStyle : public QProxyStyle {
-public:
+  public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
                     const QWidget* widget) const override {
         if (metric == PM_TabBarTabHSpace) return 10;

@@ -7,6 +7,6 @@
 // caption: every caption shows whole in one row and no tab hides behind scroll arrows.
 class TTabbedNotebook : public QTabWidget {
     Q_OBJECT
-public:
+  public:
     explicit TTabbedNotebook(QWidget* parent = nullptr);
 };

@@ -16,4 +16,6 @@ void TCorruptBits::ClearList(int list) {
     if (InRange(list, 0)) bits_[list].reset();
 }
 
-bool TCorruptBits::AnySet(int list) const { return InRange(list, 0) && bits_[list].any(); }
+bool TCorruptBits::AnySet(int list) const {
+    return InRange(list, 0) && bits_[list].any();
+}

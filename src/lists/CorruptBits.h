@@ -7,7 +7,7 @@
 // that had to be replaced. Entries beyond the first 256 of a list have no mark; asking about or
 // changing them (or a list index out of range) does nothing.
 class TCorruptBits {
-public:
+  public:
     static constexpr int kLists = 8;
     static constexpr int kEntriesPerList = 256;
 
@@ -16,7 +16,7 @@ public:
     void ClearList(int list);
     bool AnySet(int list) const;
 
-private:
+  private:
     static bool InRange(int list, int entry);
     std::array<std::bitset<kEntriesPerList>, kLists> bits_{};
 };

@@ -15,7 +15,7 @@ class QPainter;
 // list handling into, and the text a cell had when its editor took it up (TextBeforeEdit).
 class TStringGrid : public QTableWidget, public ListCells {
     Q_OBJECT
-public:
+  public:
     explicit TStringGrid(QWidget* parent = nullptr);
 
     // Entry text of a row. A character the 8-bit text cannot hold (above U+00FF) comes back as
@@ -52,12 +52,12 @@ public:
     static QString ToDisplay(const std::string& text);
     static std::string FromDisplay(const QString& text);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void focusInEvent(QFocusEvent* event) override;
 
-private:
+  private:
     void OpenEditorIfWanted();
 
     std::string textBeforeEdit_;

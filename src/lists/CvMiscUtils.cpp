@@ -7,9 +7,15 @@ extern char** environ;
 
 namespace {
 
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 int DigitValue(char c, int base) {
     int value = -1;
@@ -30,7 +36,8 @@ bool ReadInteger(const std::string& text, std::int64_t& result) {
     if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
         base = 16;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         base = 16;
         i += 2;
     }
@@ -104,4 +111,6 @@ std::string GetEnvVar(const std::string& name) {
     return found != nullptr ? std::string(found) : std::string();
 }
 
-std::string ReverseText(const std::string& text) { return std::string(text.rbegin(), text.rend()); }
+std::string ReverseText(const std::string& text) {
+    return std::string(text.rbegin(), text.rend());
+}

@@ -4,7 +4,7 @@
 
 // The serial number does not give a valid instrument number to name the instrument's folder.
 class EInstCode : public Exception {
-public:
+  public:
     using Exception::Exception;
     RM_EXCEPTION_CLASS_NAME(EInstCode)
 };

@@ -4,7 +4,7 @@
 
 // No usable folder to keep list files in.
 class EStorePath : public Exception {
-public:
+  public:
     using Exception::Exception;
     RM_EXCEPTION_CLASS_NAME(EStorePath)
 };

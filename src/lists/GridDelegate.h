@@ -8,7 +8,7 @@ class TStringGrid;
 // draw event on top) and owns its in-place editor, which stores every change into the cell.
 class TGridDelegate : public QStyledItemDelegate {
     Q_OBJECT
-public:
+  public:
     explicit TGridDelegate(TStringGrid* grid);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -21,6 +21,6 @@ public:
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const override;
 
-private:
+  private:
     TStringGrid* grid_;
 };

@@ -10,19 +10,19 @@ class TStringGrid;
 // context menu's paste and the middle-button paste of the selection are not offered.
 class TInplaceEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     TInplaceEdit(TStringGrid* grid, QWidget* parent);
 
     TStringGrid* Grid() const { return grid_; }
     bool Started() const { return started_; }
     void SetStarted() { started_ = true; }
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     TStringGrid* grid_;
     bool started_ = false;
 };

@@ -6,7 +6,7 @@
 // The list grid implements it; the list logic reaches the entries only through it, so it can be
 // tested without a window.
 class ListCells {
-public:
+  public:
     virtual ~ListCells() = default;
     virtual int RowCount() const = 0;
     virtual std::string Cell(int row) const = 0;

@@ -12,7 +12,9 @@
 namespace lists {
 namespace {
 
-QString Decode(const std::string& path) { return QFile::decodeName(path.c_str()); }
+QString Decode(const std::string& path) {
+    return QFile::decodeName(path.c_str());
+}
 
 [[noreturn]] void Fail(const QFileDevice& file, int savedErrno) {
     // Qt words its file errors with the system's text; keep the system's number beside it.
@@ -55,8 +57,7 @@ void ReplaceFile(const std::string& path, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         errno = 0;
-        const qint64 n =
-            file.write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
+        const qint64 n = file.write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
         if (n <= 0) Fail(file, errno);
         done += static_cast<std::size_t>(n);
     }

@@ -17,7 +17,9 @@ TStrings Numbered(const std::string& word, int first, int last) {
     return entries;
 }
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;

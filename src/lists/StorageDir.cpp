@@ -30,8 +30,8 @@ std::string SiteFolder(const StorageEnvironment& environment) {
     const std::string key =
         SiteKey(environment.getEnv("userdomain"), environment.getEnv("logonserver"));
     if (environment.siteDigest.empty() || Sha1(key) != environment.siteDigest) return {};
-    const std::string folder = HomeShareRoot(environment.getEnv("homeshare")) +
-                               Join({"Data", "AppData", "Rostermate"});
+    const std::string folder =
+        HomeShareRoot(environment.getEnv("homeshare")) + Join({"Data", "AppData", "Rostermate"});
     return environment.dirExists(folder) ? folder : std::string();
 }
 

@@ -23,7 +23,7 @@ QColor CellColour(TStringGrid* grid, int row) {
 }  // namespace
 
 class GridTest : public MainFormTest {
-protected:
+  protected:
     void SetUp() override {
         MainFormTest::SetUp();
         Identify("A1234");
@@ -73,7 +73,8 @@ TEST_F(GridTest, GridsOtherThanVehiclesKeepTheirEditorOpen) {
     QTest::keyClicks(editor, "Ice!");
     EXPECT_EQ(form->SiteSG->Cell(1), "Ice");
     QTest::keyClick(editor, Qt::Key_Down);
-    ASSERT_TRUE(QtWaitUntil([&] { return form->SiteSG->currentRow() == 2 && Editor(form->SiteSG); }));
+    ASSERT_TRUE(
+        QtWaitUntil([&] { return form->SiteSG->currentRow() == 2 && Editor(form->SiteSG); }));
     EXPECT_EQ(Editor(form->SiteSG)->text(), "Loose gravel    ");
 }
 

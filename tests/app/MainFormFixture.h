@@ -11,7 +11,7 @@
 
 // A main window in a fresh home folder, with every message recorded instead of shown.
 class MainFormTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { form = std::make_unique<TMainForm>(); }
 
     std::string StorageFolder() const { return home.Documents() + "/Corvane/Rostermate/"; }

@@ -32,7 +32,7 @@ TEST_F(MainFormTest, StartsInTheNoInstrumentFaceWithTheDefaultLists) {
     EXPECT_EQ(form->LoadButton->text(), "Load Vehicles");
     EXPECT_EQ(form->DefaultButton->text(), "Default Vehicles");
 
-    const char* lists[] = {"Plant", "Trailer", "Site", "Brake",
+    const char* lists[] = {"Plant",    "Trailer", "Site",    "Brake",
                            "Examiner", "Company", "Address", "Friendly"};
     const int rows[] = {99, 70, 16, 4, 8, 1, 8, 8};
     for (int i = 0; i < 8; ++i) {
@@ -40,8 +40,7 @@ TEST_F(MainFormTest, StartsInTheNoInstrumentFaceWithTheDefaultLists) {
         ASSERT_NE(grid, nullptr) << lists[i];
         EXPECT_EQ(grid, form->Grid(i));
         EXPECT_EQ(grid->RowCount(), rows[i]);
-        for (int k = 0; k < rows[i]; ++k)
-            EXPECT_EQ(grid->Cell(k), form->DefaultLists[i][k]);
+        for (int k = 0; k < rows[i]; ++k) EXPECT_EQ(grid->Cell(k), form->DefaultLists[i][k]);
         EXPECT_NE(form->findChild<QFrame*>(QString(lists[i]) + "Shape"), nullptr);
         EXPECT_NE(form->findChild<QLabel*>(QString(lists[i]) + "Label"), nullptr);
     }
@@ -52,18 +51,21 @@ TEST_F(MainFormTest, StartsInTheNoInstrumentFaceWithTheDefaultLists) {
 }
 
 TEST_F(MainFormTest, EveryControlIsThereUnderItsName) {
-    const char* names[] = {
-        "CalibPanel", "TypeLabel", "SoftVerLabel", "SerialLabel", "SerialEB", "CalibLabel",
-        "TimeLabel", "TopBorderShape", "TabbedNotebook1", "KeyPanel", "CorruptLabel",
-        "HighlightLabel", "ReplaceLabel", "BluetoothPanel", "BluetoothSearchLabel",
-        "ConnectLabel", "SearchAddressLabel", "SearchFriendlyLabel", "AddressLB", "FriendlyLB",
-        "AbandonButton", "ControlPanel", "ControlBorderShape", "ComPortLabel", "ConnectPanel",
-        "ConnectBorderShape", "CommsRG", "SearchButton", "ConnectButton", "SetTimeButton",
-        "RetrieveButton", "SendButton", "SaveButton", "SaveAllButton", "LoadButton",
-        "LoadAllButton", "DefaultButton", "DefaultAllButton", "CoverPanel", "BottomBorderShape",
-        "BlueLabel", "ActivityLabel", "LightsPanel", "LightTX", "LightRX", "ConnectStepLabel",
-        "TraceBorderShape", "OutLabel", "InLabel"};
-    for (const char* name : names) EXPECT_NE(form->findChild<QWidget*>(name), nullptr) << name;
+    const QStringList names =
+        QStringLiteral(
+            "CalibPanel TypeLabel SoftVerLabel SerialLabel SerialEB CalibLabel TimeLabel "
+            "TopBorderShape TabbedNotebook1 KeyPanel CorruptLabel HighlightLabel ReplaceLabel "
+            "BluetoothPanel BluetoothSearchLabel ConnectLabel SearchAddressLabel "
+            "SearchFriendlyLabel "
+            "AddressLB FriendlyLB AbandonButton ControlPanel ControlBorderShape ComPortLabel "
+            "ConnectPanel ConnectBorderShape CommsRG SearchButton ConnectButton SetTimeButton "
+            "RetrieveButton SendButton SaveButton SaveAllButton LoadButton LoadAllButton "
+            "DefaultButton DefaultAllButton CoverPanel BottomBorderShape BlueLabel ActivityLabel "
+            "LightsPanel LightTX LightRX ConnectStepLabel TraceBorderShape OutLabel InLabel")
+            .split(' ');
+    EXPECT_EQ(names.size(), 49);
+    for (const QString& name : names)
+        EXPECT_NE(form->findChild<QWidget*>(name), nullptr) << name.toStdString();
     EXPECT_EQ(form->LightTX->parentWidget(), form->LightsPanel);
     EXPECT_EQ(form->CommsRG->parentWidget(), form->ConnectPanel);
     EXPECT_NE(form->findChild<QTimer*>("Timer1"), nullptr);

@@ -24,7 +24,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 class StorageTest : public MainFormTest {
-protected:
+  protected:
     void SetUp() override {
         MainFormTest::SetUp();
         Identify("A1234");
@@ -57,8 +57,7 @@ TEST_F(StorageTest, SavingFitsEntriesToSixteenAndCleansThem) {
     form->SaveButton->click();
     EXPECT_EQ(Status(), "Vehicle (Plant) IDs saved");
     const std::string file = ReadFile(Folder() + "Vehicles.ID");
-    EXPECT_EQ(file.substr(0, 54),
-              "abc             \r\ntwenty character\r\nbad entry       \r\n");
+    EXPECT_EQ(file.substr(0, 54), "abc             \r\ntwenty character\r\nbad entry       \r\n");
     EXPECT_EQ(grid->Cell(0), "abc             ");  // the grid shows what was saved
     EXPECT_EQ(grid->Cell(1), "twenty character");
     EXPECT_FALSE(form->CorruptBits.AnySet(0));
@@ -101,12 +100,11 @@ TEST_F(StorageTest, SaveThenLoadAllRestoresTheLists) {
 
 TEST_F(StorageTest, LoadAllWithNothingStoredSaysSoForEachList) {
     form->LoadAllButton->click();
-    EXPECT_EQ(messages.Take(), QStringList({"No Vehicles details stored for A1234",
-                                            "No Trailers details stored for A1234",
-                                            "No Conditions details stored for A1234",
-                                            "No Brakes details stored for A1234",
-                                            "No Examiner details stored for A1234",
-                                            "No Company details stored for A1234"}));
+    EXPECT_EQ(messages.Take(),
+              QStringList(
+                  {"No Vehicles details stored for A1234", "No Trailers details stored for A1234",
+                   "No Conditions details stored for A1234", "No Brakes details stored for A1234",
+                   "No Examiner details stored for A1234", "No Company details stored for A1234"}));
     EXPECT_EQ(Status(), "All IDs loaded");
     EXPECT_EQ(form->PlantSG->Cell(0), "Plant 1         ");
 }
@@ -145,10 +143,10 @@ TEST_F(StorageTest, InvalidInstrumentNumbersAreReported) {
 TEST_F(StorageTest, FolderProblemsAreReported) {
     WriteFile(StorageFolder() + "A1234", "a file where the folder should be");
     form->SaveAllButton->click();
-    EXPECT_EQ(messages.Take(),
-              QStringList({QString::fromStdString("Couldn't access storage directory:\r\n" +
-                                                  Folder() +
-                                                  "\r\n\r\nIDs cannot be saved or loaded")}));
+    EXPECT_EQ(
+        messages.Take(),
+        QStringList({QString::fromStdString("Couldn't access storage directory:\r\n" + Folder() +
+                                            "\r\n\r\nIDs cannot be saved or loaded")}));
     fs::remove(StorageFolder() + "A1234");
 
     form->StoragePath.clear();
@@ -178,13 +176,14 @@ TEST_F(StorageTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
         FileSizeLimit diskFull(100);
         form->SaveButton->click();
     }
-    EXPECT_EQ(messages.Take(),
-              QStringList({"Problem saving Vehicle (Plant) to file:\r\nEInOutError\r\nFile too large"}));
+    EXPECT_EQ(
+        messages.Take(),
+        QStringList({"Problem saving Vehicle (Plant) to file:\r\nEInOutError\r\nFile too large"}));
     EXPECT_EQ(ReadFile(Folder() + "Vehicles.ID"), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), {}), 1);
     EXPECT_EQ(form->PlantSG->Cell(1), "bad             ");  // cleaned,
-    EXPECT_TRUE(form->CorruptBits.IsSet(0, 1));               // and marked as it was not saved
-    EXPECT_EQ(Status(), "");                      // and not claimed as saved
+    EXPECT_TRUE(form->CorruptBits.IsSet(0, 1));             // and marked as it was not saved
+    EXPECT_EQ(Status(), "");                                // and not claimed as saved
 
     // Save All goes on with the other lists after one fails.
     {
@@ -197,7 +196,7 @@ TEST_F(StorageTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
 }
 
 class StartupStorageTest : public ::testing::Test {
-protected:
+  protected:
     TempHome home;
     MessageRecorder messages;
 };
@@ -205,11 +204,10 @@ protected:
 TEST_F(StartupStorageTest, AStorageFolderThatCannotBeMadeHidesSaveAndLoad) {
     WriteFile(home.Documents(), "not a folder");
     TMainForm form;
-    EXPECT_EQ(messages.Take(),
-              QStringList({QString::fromStdString("Can't access storage directory:\r\n" +
-                                                  home.Documents() +
-                                                  "/Corvane/Rostermate/\r\n\r\nWon't be able to "
-                                                  "save or load IDs")}));
+    EXPECT_EQ(messages.Take(), QStringList({QString::fromStdString(
+                                   "Can't access storage directory:\r\n" + home.Documents() +
+                                   "/Corvane/Rostermate/\r\n\r\nWon't be able to "
+                                   "save or load IDs")}));
     for (QPushButton* hidden :
          {form.SaveButton, form.SaveAllButton, form.LoadButton, form.LoadAllButton})
         EXPECT_TRUE(hidden->isHidden()) << hidden->objectName().toStdString();

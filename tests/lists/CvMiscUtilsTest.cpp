@@ -21,7 +21,11 @@ TEST(FixEntryText, BlanksBadCharactersKeepingTheLength) {
     EXPECT_TRUE(FixEntryText(text, true));
     EXPECT_EQ(text, "Plant 1!");
 
-    text = std::string("a\tb\nc\x7f" "d\xe9" "e\0f", 11);
+    text = std::string(
+        "a\tb\nc\x7f"
+        "d\xe9"
+        "e\0f",
+        11);
     EXPECT_FALSE(FixEntryText(text, true));
     EXPECT_EQ(text, "a b c d e f");
 
@@ -61,7 +65,7 @@ TEST(IsNumber1To9999, ReadsWholeNumbersInTheirUsualForms) {
     EXPECT_FALSE(IsNumber1To9999("####"));
     EXPECT_TRUE(IsNumber1To9999("$FF"));
     EXPECT_TRUE(IsNumber1To9999("x1a"));
-    EXPECT_TRUE(IsNumber1To9999("0X270F"));  // 9999
+    EXPECT_TRUE(IsNumber1To9999("0X270F"));   // 9999
     EXPECT_FALSE(IsNumber1To9999("0x2710"));  // 10000
     EXPECT_FALSE(IsNumber1To9999("0x"));
     EXPECT_FALSE(IsNumber1To9999("99999999999999999999"));  // does not fit: counts as 0

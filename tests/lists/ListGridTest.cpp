@@ -25,7 +25,7 @@ struct Recorder {
 };
 
 class ListGridTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         grid.SetRowCount(4);
         grid.resize(180, 90);
@@ -53,7 +53,7 @@ TEST_F(ListGridTest, CellsHoldEightBitTextAsLatin1) {
     EXPECT_EQ(grid.Cell(0), std::string("Caf\xe9\x7f", 5));
     grid.item(0, 0)->setText(QString::fromUtf8("\u0141\u00ff"));
     EXPECT_EQ(grid.Cell(0), std::string("\x1a\xff", 2));  // never a printable stand-in
-    grid.SetCell(9, "beyond");                           // no such row: nothing happens
+    grid.SetCell(9, "beyond");                            // no such row: nothing happens
     EXPECT_EQ(grid.RowCount(), 4);
 }
 
@@ -68,7 +68,7 @@ TEST_F(ListGridTest, TheEditorStartsOnceAndFollowsOutsideChanges) {
     EXPECT_EQ(Editor()->text(), "from outside");
     EXPECT_EQ(recorder.started.size(), 1u);  // not a new edit: where it started is kept
     EXPECT_EQ(grid.TextBeforeEdit(), "before");
-    EXPECT_EQ(recorder.changed.size(), 2u);   // and not an edit by the user either
+    EXPECT_EQ(recorder.changed.size(), 2u);  // and not an edit by the user either
 }
 
 TEST_F(ListGridTest, OwnerDrawRunsForEveryPaintedRowAndKeysPassWithoutAHandler) {

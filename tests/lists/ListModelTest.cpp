@@ -70,7 +70,10 @@ TEST(StoreEntry, CleansMarksAndStoresAtTheGivenLength) {
     StoreEntry(cells, bits, 0, 5, "Plant 6         ");
     EXPECT_FALSE(bits.IsSet(0, 5));
 
-    StoreEntry(cells, bits, 0, 6, std::string("a\tb\nc\x7f" "d\xff", 8));
+    StoreEntry(cells, bits, 0, 6,
+               std::string("a\tb\nc\x7f"
+                           "d\xff",
+                           8));
     EXPECT_EQ(cells.rows[6], "a b c d ");
     EXPECT_TRUE(bits.IsSet(0, 6));
     StoreEntry(cells, bits, 0, 6, "");
@@ -129,11 +132,11 @@ TEST(ListFile, ReadsAnyLineEndingStopsAtNulAndFitsTheList) {
               (TStrings{"one             ", "two             ", "three           ",
                         "four            ", blank}));
     EXPECT_EQ(ParseListFile("a\n\nb\r\n\r\nc", 5),
-              (TStrings{"a               ", blank, "b               ", blank,
-                        "c               "}));
+              (TStrings{"a               ", blank, "b               ", blank, "c               "}));
     EXPECT_EQ(ParseListFile(std::string("a\r\nb\0c\r\nd", 9), 3),
               (TStrings{"a               ", "b               ", blank}));
-    EXPECT_EQ(ParseListFile("1\n2\n3\n4\n5\n", 2), (TStrings{"1" + blank.substr(1), "2" + blank.substr(1)}));
+    EXPECT_EQ(ParseListFile("1\n2\n3\n4\n5\n", 2),
+              (TStrings{"1" + blank.substr(1), "2" + blank.substr(1)}));
     EXPECT_EQ(ParseListFile("a much longer line than sixteen\r\n", 1),
               TStrings{"a much longer li"});
     EXPECT_EQ(ParseListFile("", 2), (TStrings{blank, blank}));

@@ -7,8 +7,8 @@
 
 #include "EInOutError.h"
 #include "EInstCode.h"
-#include "FileSizeLimit.h"
 #include "EStorePath.h"
+#include "FileSizeLimit.h"
 #include "InstrumentFolder.h"
 #include "ListFileIO.h"
 #include "StorageDir.h"
@@ -61,7 +61,8 @@ TEST(StorageDir, HomeShareRootIsTheServerPart) {
 
 TEST(StorageDir, SiteNetworkHomeShareWhenTheDigestMatchesAndTheFolderExists) {
     FakeMachine machine;
-    machine.env = {{"userdomain", "corp-north"}, {"logonserver", "\\\\dc1"},
+    machine.env = {{"userdomain", "corp-north"},
+                   {"logonserver", "\\\\dc1"},
                    {"homeshare", "\\\\files\\home\\u"}};
     machine.digest = Sha1("CORP-NO");
     machine.existingDir = "\\\\files\\Data/AppData/Rostermate/";
@@ -151,8 +152,8 @@ TEST(ListFileIO, AReadOnlyFolderIsReportedWithTheSystemsReason) {
     TempDir dir;
     const std::string path = dir.Path() + "/Vehicles.ID";
     ReplaceFile(path, "old");
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read |
-                                                 std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(
+        dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     try {
         ReplaceFile(path, "new");
         FAIL();

@@ -9,7 +9,7 @@
 // in order instead of being shown, so no test ever waits for a click. The box comes back after.
 // (Header only: the test executable links the window library that provides ShowMessage.)
 class MessageRecorder {
-public:
+  public:
     MessageRecorder() {
         SetMessageHandler([this](const QString& text) { messages_.append(text); });
     }
@@ -25,6 +25,6 @@ public:
         return taken;
     }
 
-private:
+  private:
     QStringList messages_;
 };
