@@ -187,8 +187,9 @@ int LineServer::Unread() const {
 
 LineServer::Clock::time_point LineServer::NextWake(Clock::time_point now) const {
     auto wake = Clock::time_point::max();
-    if (hangUpAt_) wake = now + kDrainPoll;
-    if (!queue_.empty() && !writeBlocked_) {
+    if (hangUpAt_) {
+        wake = now + kDrainPoll;  // nothing more is written while the line drains
+    } else if (!queue_.empty() && !writeBlocked_) {
         const Pending& front = queue_.front();
         wake = front.start <= now && timing_.ByteTime().count() > 0
                    ? front.start + timing_.ByteTime() * static_cast<long>(front.sent + 1)

@@ -2,6 +2,8 @@
 // line-speed pacing, bursts, the dongle's inquiry over time, the line dropping.
 #include <gtest/gtest.h>
 
+#include <time.h>
+
 #include <chrono>
 
 #include "SimulatedInstrument.h"
@@ -62,6 +64,28 @@ TEST(LineServer, SplitRepliesArriveInBurstsAndTheLineDropsAfterNReplies) {
 
     client.Write("!A1234E50\r");
     EXPECT_EQ(client.ReadUntil("\r").size(), 22u);
+    EXPECT_TRUE(WaitUntil([&] { return instrument.LineDropped(); }, seconds(5)));
+    client.ReadUntil("never", seconds(5));
+    EXPECT_TRUE(client.HungUp());
+}
+
+TEST(LineServer, TheLineDropsOnlyOnceTheProgramHasReadTheLastReplyAndIdlesMeanwhile) {
+    SimulatedInstrument::Settings settings;
+    settings.faults.disconnectAfter = 1;
+    SimulatedInstrument instrument(settings);
+    TermiosClient client(instrument.DevicePath());
+    client.Write("!?####Q1C\r!A1234E50\r");  // the second reply queues behind the drop
+
+    // While the reply waits unread, the line stays up, and the simulator does not spin.
+    timespec before{}, after{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+    EXPECT_FALSE(WaitUntil([&] { return instrument.LineDropped(); }, milliseconds(400)));
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+    const double cpuMs =
+        (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
+    EXPECT_LT(cpuMs, 200);
+
+    EXPECT_EQ(client.ReadUntil("\r"), ":?####QA12340B\r");
     EXPECT_TRUE(WaitUntil([&] { return instrument.LineDropped(); }, seconds(5)));
     client.ReadUntil("never", seconds(5));
     EXPECT_TRUE(client.HungUp());
