@@ -66,8 +66,12 @@ void ReceivePath(benchmark::State& state, bool withDataTrigger) {
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
-void DispatchReadChar(benchmark::State& state) { ReceivePath(state, false); }
-void DispatchReadCharDataTrigger(benchmark::State& state) { ReceivePath(state, true); }
+void DispatchReadChar(benchmark::State& state) {
+    ReceivePath(state, false);
+}
+void DispatchReadCharDataTrigger(benchmark::State& state) {
+    ReceivePath(state, true);
+}
 
 BENCHMARK(BaselineCopyAndRead)->Arg(16)->Arg(256);
 BENCHMARK(DispatchReadChar)->Arg(16)->Arg(256);
@@ -75,7 +79,7 @@ BENCHMARK(DispatchReadCharDataTrigger)->Arg(16)->Arg(256);
 
 // Keeps the console output and remembers each run's time per byte for the summary.
 class TSummaryReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& run : runs) {

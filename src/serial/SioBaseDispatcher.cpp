@@ -154,17 +154,25 @@ std::uint32_t TSioBaseDispatcher::InputSize() const {
 
 std::uint8_t TSioBaseDispatcher::ReadModemStatus(std::uint8_t keepMask) {
     std::lock_guard guard(stateLock_);
-    std::uint8_t status = static_cast<std::uint8_t>((DeviceModemLines() & 0xF0) |
-                                                    (modemStatus_ & 0x0F));
+    std::uint8_t status =
+        static_cast<std::uint8_t>((DeviceModemLines() & 0xF0) | (modemStatus_ & 0x0F));
     if (ringSeen_.exchange(false)) status |= sio::ModemDeltaRing;
     modemStatus_ = static_cast<std::uint8_t>(status & keepMask);
     return status;
 }
 
-bool TSioBaseDispatcher::CtsState() { return (ReadModemStatus(0xFE) & sio::ModemCts) != 0; }
-bool TSioBaseDispatcher::DsrState() { return (ReadModemStatus(0xFD) & sio::ModemDsr) != 0; }
-bool TSioBaseDispatcher::DcdState() { return (ReadModemStatus(0xF7) & sio::ModemDcd) != 0; }
-bool TSioBaseDispatcher::RingEdge() { return (ReadModemStatus(0xFB) & sio::ModemDeltaRing) != 0; }
+bool TSioBaseDispatcher::CtsState() {
+    return (ReadModemStatus(0xFE) & sio::ModemCts) != 0;
+}
+bool TSioBaseDispatcher::DsrState() {
+    return (ReadModemStatus(0xFD) & sio::ModemDsr) != 0;
+}
+bool TSioBaseDispatcher::DcdState() {
+    return (ReadModemStatus(0xF7) & sio::ModemDcd) != 0;
+}
+bool TSioBaseDispatcher::RingEdge() {
+    return (ReadModemStatus(0xFB) & sio::ModemDeltaRing) != 0;
+}
 
 void TSioBaseDispatcher::NoteModemChange() {
     std::lock_guard guard(stateLock_);
@@ -182,8 +190,11 @@ std::int32_t TSioBaseDispatcher::TakeLineError() {
     static constexpr struct {
         std::uint32_t flag;
         std::int32_t code;
-    } order[] = {{sio::LineRxOverrun, 1}, {sio::LineOverrun, 2}, {sio::LineParity, 3},
-                 {sio::LineFraming, 4},   {sio::LineBreak, 9}};
+    } order[] = {{sio::LineRxOverrun, 1},
+                 {sio::LineOverrun, 2},
+                 {sio::LineParity, 3},
+                 {sio::LineFraming, 4},
+                 {sio::LineBreak, 9}};
     std::lock_guard guard(stateLock_);
     for (const auto& entry : order) {
         if (lineErrors_ & entry.flag) {

@@ -71,7 +71,7 @@ constexpr std::chrono::milliseconds DispatchSendTimeout{3000};
 // A platform class must call Shutdown() first in its destructor: the base destructor can no
 // longer reach the device operations.
 class TSioBaseDispatcher {
-public:
+  public:
     explicit TSioBaseDispatcher(TSioCustomComPort* owner = nullptr, TSioClock* clock = nullptr);
     virtual ~TSioBaseDispatcher();
     TSioBaseDispatcher(const TSioBaseDispatcher&) = delete;
@@ -199,7 +199,7 @@ public:
     // Delivers one notification to every handler; true when the caller may go on scanning.
     bool Dispatch(std::uint32_t message, std::uint32_t trigger, std::uint32_t data);
 
-protected:
+  protected:
     // --- Device operations, implemented by the platform class -------------------------------
     // 3 set RTS, 4 clear RTS, 5 set DTR, 6 clear DTR → 0 or negative.
     virtual std::int32_t DeviceEscape(std::int32_t function) = 0;
@@ -209,15 +209,16 @@ protected:
     virtual std::uint32_t DeviceStatus(TSioDeviceStatus& status) = 0;
     // Told −1 after a failed read; → 0.
     virtual std::int32_t DeviceEvents(std::int32_t mask) = 0;
-    virtual std::int32_t DeviceGetState(TSioDcb& dcb) = 0;             // 0 or −1
+    virtual std::int32_t DeviceGetState(TSioDcb& dcb) = 0;                          // 0 or −1
     virtual std::int32_t DeviceRead(std::uint8_t* buffer, std::uint32_t size) = 0;  // bytes
-    virtual std::int32_t DeviceSetState(const TSioDcb& dcb) = 0;       // 0 or −system error
+    virtual std::int32_t DeviceSetState(const TSioDcb& dcb) = 0;  // 0 or −system error
     // Queues bytes for the output thread (QueueOutput) → bytes queued.
     virtual std::int32_t DeviceWrite(const std::uint8_t* data, std::uint32_t size) = 0;
     // Device-event thread: waits for the next device event and stores its bits in `eventMask`;
     // true when an event was obtained, false when the wait failed or was woken for shutdown.
     virtual bool DeviceWaitEvent(std::uint32_t& eventMask) = 0;
-    virtual std::int32_t DeviceSetQueues(std::uint32_t inSize, std::uint32_t outSize) = 0;  // 0 or −error
+    virtual std::int32_t DeviceSetQueues(std::uint32_t inSize,
+                                         std::uint32_t outSize) = 0;  // 0 or −error
     // → a device handle ≥ 0, −8 when resources could not be made, else −system error.
     virtual std::intptr_t DeviceOpen(const std::string& name, std::uint32_t inSize,
                                      std::uint32_t outSize) = 0;
@@ -285,7 +286,7 @@ protected:
 
     TSioClock& Clock() { return *clock_; }
 
-private:
+  private:
     struct TWindowHandler {
         TSioNotifier* Window;
         bool Removed = false;

@@ -6,7 +6,7 @@
 namespace {
 
 class TSteadyClock final : public TSioClock {
-public:
+  public:
     std::uint32_t NowMs() override {
         const auto since = std::chrono::steady_clock::now().time_since_epoch();
         return static_cast<std::uint32_t>(
@@ -25,5 +25,7 @@ TSioClock& SystemClock() {
 }
 
 namespace sio {
-std::uint32_t MsClock() { return SystemClock().NowMs(); }
+std::uint32_t MsClock() {
+    return SystemClock().NowMs();
+}
 }  // namespace sio

@@ -4,7 +4,7 @@
 
 // Where a dispatcher reads the time and how it sleeps; tests put in a clock they can move.
 class TSioClock {
-public:
+  public:
     virtual ~TSioClock() = default;
     // Milliseconds of a steady clock; wraps after about 49 days.
     virtual std::uint32_t NowMs() = 0;

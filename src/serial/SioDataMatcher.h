@@ -8,7 +8,7 @@
 // trigger text has just been completed, overlapping partial matches included, without ever
 // looking back at earlier input.
 class TSioDataMatcher {
-public:
+  public:
     static constexpr std::size_t MaxLength = 22;  // one partial-match counter per text byte
 
     // The text must be 1..MaxLength bytes long; with ignoreCase the comparison is on upper case.
@@ -22,7 +22,7 @@ public:
     bool IgnoreCase() const { return ignoreCase_; }
     std::string_view Text() const { return {text_.data(), length_}; }
 
-private:
+  private:
     std::array<char, 24> text_{};
     std::array<std::uint32_t, MaxLength> counters_{};
     std::uint32_t length_ = 0;

@@ -36,7 +36,8 @@ bool TSioBaseDispatcher::Dispatch(std::uint32_t message, std::uint32_t trigger,
     TSioMessage msg;
     msg.Msg = message;
     msg.WParam = trigger;
-    msg.LParam = static_cast<std::intptr_t>((static_cast<std::uint32_t>(handle_) << 16) + (data & 0xFFFF));
+    msg.LParam =
+        static_cast<std::intptr_t>((static_cast<std::uint32_t>(handle_) << 16) + (data & 0xFFFF));
 
     bool result = true;
     std::string failure;
@@ -101,7 +102,8 @@ bool TSioBaseDispatcher::Dispatch(std::uint32_t message, std::uint32_t trigger,
         if (insideReceiveDispatch_) {
             insideReceiveDispatch_ = false;
             if (input_.Allocated()) input_.Consume(maxReadAhead_);
-            if (result && message == sio::TriggerMsgAvail && maxReadAhead_ != trigger) result = false;
+            if (result && message == sio::TriggerMsgAvail && maxReadAhead_ != trigger)
+                result = false;
         }
         readAhead_ = 0;
     }
@@ -180,7 +182,8 @@ bool TSioBaseDispatcher::ScanReceived() {
     }
     for (const auto& found : matched) {
         Log(sio::lgTrigger, sio::lgData, static_cast<std::uint32_t>(found.handle));
-        result = Dispatch(sio::TriggerMsgData, static_cast<std::uint32_t>(found.handle), found.length);
+        result =
+            Dispatch(sio::TriggerMsgData, static_cast<std::uint32_t>(found.handle), found.length);
         if (closePending_) return false;
     }
     return result;

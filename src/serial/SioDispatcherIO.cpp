@@ -115,7 +115,9 @@ std::int32_t TSioBaseDispatcher::SendBlock(const void* data, std::uint32_t lengt
     return sio::ecOK;
 }
 
-std::uint32_t TSioBaseDispatcher::OutputPending() { return OutputRingCount(); }
+std::uint32_t TSioBaseDispatcher::OutputPending() {
+    return OutputRingCount();
+}
 
 std::uint32_t TSioBaseDispatcher::OutputFree() {
     std::lock_guard guard(outLock_);
@@ -152,4 +154,6 @@ void TSioBaseDispatcher::ClearOutputRing() {
     output_.Clear();
 }
 
-bool TSioBaseDispatcher::OutputRingEmpty() { return OutputRingCount() == 0; }
+bool TSioBaseDispatcher::OutputRingEmpty() {
+    return OutputRingCount() == 0;
+}

@@ -83,8 +83,8 @@ bool TSioBaseDispatcher::TraceExists() const {
 std::int32_t TSioBaseDispatcher::LogOpen(std::int32_t size) {
     std::lock_guard guard(stateLock_);
     // One device read may carry a whole input ring; the log must be able to hold it.
-    const std::uint32_t largest = std::max({std::uint32_t{inSize_}, std::uint32_t{outSize_},
-                                            TSioInputRing::Size});
+    const std::uint32_t largest =
+        std::max({std::uint32_t{inSize_}, std::uint32_t{outSize_}, TSioInputRing::Size});
     const std::int32_t result = log_.LogOpen(size, static_cast<std::int32_t>(largest));
     SyncStoreFlags();
     return result;
@@ -93,7 +93,8 @@ std::int32_t TSioBaseDispatcher::LogOpen(std::int32_t size) {
 std::int32_t TSioBaseDispatcher::LogWrite(const std::string& path, bool append, bool hexMode,
                                           bool allHex) {
     std::lock_guard guard(stateLock_);
-    const std::int32_t result = log_.LogWrite(path, append, hexMode, allHex, ComNumberOf(deviceName_));
+    const std::int32_t result =
+        log_.LogWrite(path, append, hexMode, allHex, ComNumberOf(deviceName_));
     SyncStoreFlags();
     return result;
 }

@@ -10,7 +10,7 @@ class TSioBaseDispatcher;
 // handle travels in every notification, so a notification that arrives after its dispatcher is
 // gone finds an empty slot and is ignored.
 class TSioDispatcherRegistry {
-public:
+  public:
     // Takes the first empty slot (or appends) and returns its index.
     std::uint16_t Add(TSioBaseDispatcher* dispatcher);
     // Empties the slot and drops the empty slots at the end.
@@ -22,7 +22,7 @@ public:
     std::recursive_mutex& Lock() const { return lock_; }
     std::size_t Size() const;
 
-private:
+  private:
     mutable std::recursive_mutex lock_;
     std::vector<TSioBaseDispatcher*> slots_;
 };

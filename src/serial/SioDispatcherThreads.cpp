@@ -9,7 +9,9 @@ constexpr std::chrono::milliseconds DispatcherWake{50};
 constexpr std::chrono::milliseconds DispatcherStopLimit{36 * 55};  // 36 ticks
 constexpr std::chrono::milliseconds PumpInterval{5};
 
-int Index(TSioWorker worker) { return static_cast<int>(worker); }
+int Index(TSioWorker worker) {
+    return static_cast<int>(worker);
+}
 }  // namespace
 
 void TSioBaseDispatcher::StartThreads() {
@@ -35,7 +37,9 @@ void TSioBaseDispatcher::StopThreads() {
     std::lock_guard control(threadControl_);
     if (!threadsStarted_) return;
     kill_ = true;
-    auto gone = [this](TSioWorker worker) { return [this, worker] { return !present_[Index(worker)]; }; };
+    auto gone = [this](TSioWorker worker) {
+        return [this, worker] { return !present_[Index(worker)]; };
+    };
     const auto noLimit = std::chrono::milliseconds::max();
     if (present_[Index(TSioWorker::Out)]) {
         outputAbort_.Set();
@@ -109,7 +113,9 @@ void TSioBaseDispatcher::ThreadEnded(TSioWorker worker) {
     threadChanged_.notify_all();
 }
 
-bool TSioBaseDispatcher::WorkerPresent(TSioWorker worker) const { return present_[Index(worker)]; }
+bool TSioBaseDispatcher::WorkerPresent(TSioWorker worker) const {
+    return present_[Index(worker)];
+}
 
 std::string TSioBaseDispatcher::LastThreadError() {
     std::lock_guard guard(threadLock_);

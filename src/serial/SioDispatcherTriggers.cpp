@@ -12,7 +12,8 @@ constexpr std::int32_t KindBits = 7;
 
 template <typename List>
 auto FindHandle(List& list, std::int32_t handle) {
-    return std::find_if(list.begin(), list.end(), [handle](const auto& t) { return t.Handle == handle; });
+    return std::find_if(list.begin(), list.end(),
+                        [handle](const auto& t) { return t.Handle == handle; });
 }
 }  // namespace
 
@@ -61,7 +62,8 @@ std::int32_t TSioBaseDispatcher::NewStatusTrigger(std::int32_t kind) {
     if (handle < 8) return sio::ecNoMoreTriggers;
     statusTriggers_.push_back({handle, kind, 0, false, false});
     const auto kindByte = static_cast<std::uint8_t>(kind);
-    Log(sio::lgTriggerAlloc, sio::lgStatusTrigger, static_cast<std::uint32_t>(handle), &kindByte, 1);
+    Log(sio::lgTriggerAlloc, sio::lgStatusTrigger, static_cast<std::uint32_t>(handle), &kindByte,
+        1);
     return handle;
 }
 
@@ -121,7 +123,8 @@ std::int32_t TSioBaseDispatcher::ArmTimerTrigger(std::int32_t handle, std::uint3
         t->Timer.Start(clock_->NowMs(), t->Duration);
         std::uint8_t data[4];
         std::memcpy(data, &ticks, sizeof data);
-        Log(sio::lgTriggerDataChange, sio::lgTimerTrigger, static_cast<std::uint32_t>(handle), data, 4);
+        Log(sio::lgTriggerDataChange, sio::lgTimerTrigger, static_cast<std::uint32_t>(handle), data,
+            4);
     } else {
         Log(sio::lgTriggerDataChange, sio::lgTimerTrigger, static_cast<std::uint32_t>(handle));
     }
@@ -153,11 +156,11 @@ std::int32_t TSioBaseDispatcher::ArmStatusTrigger(std::int32_t handle, std::uint
                 break;
         }
     }
-    const std::uint8_t data[4] = {static_cast<std::uint8_t>(s->Value),
-                                  static_cast<std::uint8_t>(s->Value >> 8),
-                                  static_cast<std::uint8_t>(s->Armed),
-                                  static_cast<std::uint8_t>(s->Fired)};
-    Log(sio::lgTriggerDataChange, sio::lgStatusTrigger, static_cast<std::uint32_t>(handle), data, 4);
+    const std::uint8_t data[4] = {
+        static_cast<std::uint8_t>(s->Value), static_cast<std::uint8_t>(s->Value >> 8),
+        static_cast<std::uint8_t>(s->Armed), static_cast<std::uint8_t>(s->Fired)};
+    Log(sio::lgTriggerDataChange, sio::lgStatusTrigger, static_cast<std::uint32_t>(handle), data,
+        4);
     s->Armed = activate;
     return sio::ecOK;
 }
@@ -211,7 +214,8 @@ void TSioBaseDispatcher::AttachWindow(TSioNotifier* window) {
 
 template <typename List, typename Match>
 bool TSioBaseDispatcher::RemoveHandler(List& list, Match match) {
-    auto h = std::find_if(list.begin(), list.end(), [&](const auto& r) { return !r.Removed && match(r); });
+    auto h = std::find_if(list.begin(), list.end(),
+                          [&](const auto& r) { return !r.Removed && match(r); });
     if (h == list.end()) return false;
     // During a delivery the record is only marked; it is freed when the delivery ends.
     if (dispatchInProgress_) {

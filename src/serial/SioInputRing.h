@@ -8,7 +8,7 @@
 // a position stays comparable after the ring has gone round. Not thread-safe by itself: the
 // dispatcher holds its input lock around it.
 class TSioInputRing {
-public:
+  public:
     static constexpr std::uint32_t Size = 8192;
 
     void Allocate();
@@ -32,7 +32,7 @@ public:
     void Consume(std::uint32_t count) { tail_ += count <= Count() ? count : Count(); }
     void DiscardAll() { tail_ = head_; }
 
-private:
+  private:
     std::unique_ptr<std::uint8_t[]> buffer_;
     std::uint64_t head_ = 0;
     std::uint64_t tail_ = 0;

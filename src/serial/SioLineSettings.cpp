@@ -31,7 +31,8 @@ std::int32_t TSioBaseDispatcher::SetLineSettings(std::uint32_t baud, std::uint8_
         if (stopBits == KeepStopBits)
             stopCode = dcb_.StopBits;
         else
-            stopCode = std::clamp<std::uint8_t>(stopBits, 1, 2) == 1 ? sio::OneStopBit : sio::TwoStopBits;
+            stopCode =
+                std::clamp<std::uint8_t>(stopBits, 1, 2) == 1 ? sio::OneStopBit : sio::TwoStopBits;
         if (dataBits == 5) stopCode = sio::One5StopBits;
         if (baud == dcb_.BaudRate && parity == dcb_.Parity && dataBits == dcb_.ByteSize &&
             stopCode == dcb_.StopBits)
@@ -57,7 +58,8 @@ TSioLineSettings TSioBaseDispatcher::GetLineSettings() {
 }
 
 void TSioBaseDispatcher::WaitOutputDrained() {
-    for (std::uint32_t i = 0; i < DrainPolls && OutputPending() > 0; ++i) clock_->SleepMs(DrainPollMs);
+    for (std::uint32_t i = 0; i < DrainPolls && OutputPending() > 0; ++i)
+        clock_->SleepMs(DrainPollMs);
     TSioDcb dcb;
     {
         std::lock_guard guard(stateLock_);

@@ -9,7 +9,7 @@
 // A plain message queue for programs and tests without a GUI: the thread that creates it owns
 // it and runs its messages through PumpOne, WaitAndPumpOne or Run.
 class TSioMessageLoop final : public TSioNotifier {
-public:
+  public:
     explicit TSioMessageLoop(TSioWindowProc procedure = {});
     ~TSioMessageLoop() override;
 
@@ -26,7 +26,7 @@ public:
 
     std::size_t PendingCount() const;
 
-private:
+  private:
     struct TPendingSend;
     struct TEntry {
         TSioMessage message;

@@ -24,7 +24,7 @@ using TSioWindowProc = std::function<std::intptr_t(const TSioMessage&)>;
 // transport (a Qt object in the GUI thread, or the plain TSioMessageLoop); they must hand every
 // message to Deliver on the owner thread. A notifier is destroyed on its owner thread.
 class TSioNotifier {
-public:
+  public:
     explicit TSioNotifier(TSioWindowProc procedure);
     virtual ~TSioNotifier();
     TSioNotifier(const TSioNotifier&) = delete;
@@ -55,11 +55,11 @@ public:
     // to this thread can finish. True when any message was delivered.
     static bool PumpCallingThread();
 
-protected:
+  protected:
     // Owner thread: runs the message's work or the procedure.
     std::intptr_t Deliver(const TSioMessage& message);
 
-private:
+  private:
     TSioWindowProc procedure_;
     std::thread::id owner_;
 };

@@ -8,7 +8,7 @@
 // queues, tail where the output thread sends from. Not thread-safe by itself: the dispatcher's
 // output lock guards it.
 class TSioOutputRing {
-public:
+  public:
     void Allocate(std::uint32_t size);
     void Free();
     bool Allocated() const { return !buffer_.empty(); }
@@ -31,9 +31,12 @@ public:
     // Marks bytes as sent; the ring becomes empty (indices 0) when the tail meets the head.
     void Advance(std::uint32_t count);
 
-    void Clear() { head_ = tail_ = 0; full_ = false; }
+    void Clear() {
+        head_ = tail_ = 0;
+        full_ = false;
+    }
 
-private:
+  private:
     std::vector<std::uint8_t> buffer_;
     std::uint32_t head_ = 0;
     std::uint32_t tail_ = 0;

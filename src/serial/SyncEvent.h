@@ -7,7 +7,7 @@
 // A signal between threads that stays set until a waiter takes it (auto reset) or until it is
 // reset by hand (manual reset). Every wait has a limit.
 class SyncEvent {
-public:
+  public:
     enum class Reset { Auto, Manual };
 
     explicit SyncEvent(Reset reset = Reset::Auto) : manual_(reset == Reset::Manual) {}
@@ -20,7 +20,7 @@ public:
     bool WaitFor(std::chrono::milliseconds limit);
     bool IsSet() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool set_ = false;

@@ -12,7 +12,7 @@
 // An open fake port whose notifications reach a message loop of the test thread, as the com
 // port's own window would receive them. Each message is recorded and handed to `onMessage`.
 class DispatcherFixture : public ::testing::Test {
-protected:
+  protected:
     DispatcherFixture()
         : loop([this](const TSioMessage& m) {
               received.push_back(m);
@@ -34,7 +34,8 @@ protected:
 
     std::string ReadAll(std::uint32_t count) {
         std::string text;
-        for (std::uint32_t i = 0; i < count; ++i) text.push_back(static_cast<char>(port.ReadChar()));
+        for (std::uint32_t i = 0; i < count; ++i)
+            text.push_back(static_cast<char>(port.ReadChar()));
         return text;
     }
 

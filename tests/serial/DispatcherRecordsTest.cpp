@@ -48,7 +48,8 @@ TEST_F(DispatcherRecords, LogHoldsReadsWritesTriggersAndHandlers) {
     EXPECT_FALSE(port.LogExists());
     const std::string text = FileText(path);
     EXPECT_NE(text.find("Device: COM3\r\n"), std::string::npos);
-    EXPECT_NE(text.find("0001.234  Dispatch  WriteCom      00000005  ATH[0D]x\r\n"), std::string::npos);
+    EXPECT_NE(text.find("0001.234  Dispatch  WriteCom      00000005  ATH[0D]x\r\n"),
+              std::string::npos);
     EXPECT_NE(text.find("0001.234  Dispatch  ReadCom       00000002  OK\r\n"), std::string::npos);
     EXPECT_NE(text.find("0001.234  Trigger   Avail         00000002  \r\n"), std::string::npos);
     EXPECT_NE(text.find("TrgHdDsp  Window"), std::string::npos);

@@ -42,7 +42,8 @@ TEST(OutputRing, SendsWrappedDataInOneStretchAfterRotation) {
 TEST(DataMatcher, FindsOverlappingAndCaseFreeMatches) {
     TSioDataMatcher matcher("aab", false);
     std::string hits;
-    for (char c : std::string("aaabaab")) hits.push_back(matcher.Feed(static_cast<std::uint8_t>(c)) ? '1' : '0');
+    for (char c : std::string("aaabaab"))
+        hits.push_back(matcher.Feed(static_cast<std::uint8_t>(c)) ? '1' : '0');
     EXPECT_EQ(hits, "0001001");
 
     TSioDataMatcher caseFree("ok\r", true);
@@ -52,7 +53,8 @@ TEST(DataMatcher, FindsOverlappingAndCaseFreeMatches) {
 
     TSioDataMatcher repeat("abab", false);
     hits.clear();
-    for (char c : std::string("ababab")) hits.push_back(repeat.Feed(static_cast<std::uint8_t>(c)) ? '1' : '0');
+    for (char c : std::string("ababab"))
+        hits.push_back(repeat.Feed(static_cast<std::uint8_t>(c)) ? '1' : '0');
     EXPECT_EQ(hits, "000100");  // a match restarts the search
 }
 
@@ -74,7 +76,9 @@ using Availability = DispatcherFixture;
 
 TEST_F(Availability, EachArrivalIsAnnouncedOnceWithTheUnreadCount) {
     port.SetAvailThreshold(1);
-    onMessage = [&](const TSioMessage& m) { EXPECT_EQ(ReadAll(static_cast<std::uint32_t>(m.WParam)), "OK\r"); };
+    onMessage = [&](const TSioMessage& m) {
+        EXPECT_EQ(ReadAll(static_cast<std::uint32_t>(m.WParam)), "OK\r");
+    };
     Arrive("OK\r");
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].Msg, TriggerMsgAvail);
@@ -92,7 +96,9 @@ TEST_F(Availability, BytesLeftUnreadAreAnnouncedAgainOnlyWithNewInput) {
     EXPECT_EQ(port.InputCount(), 2u);
     port.ServicePass();
     EXPECT_EQ(received.size(), 1u);
-    onMessage = [&](const TSioMessage& m) { EXPECT_EQ(ReadAll(static_cast<std::uint32_t>(m.WParam)), "bcde"); };
+    onMessage = [&](const TSioMessage& m) {
+        EXPECT_EQ(ReadAll(static_cast<std::uint32_t>(m.WParam)), "bcde");
+    };
     Arrive("de");
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[1].WParam, 4u);
@@ -211,7 +217,8 @@ TEST_F(StatusTriggers, HandlesCarryTheirKind) {
     EXPECT_EQ(port.NewTimerTrigger(), 24);
     EXPECT_EQ(port.NewStatusTrigger(6), ecBadArgument);
     EXPECT_EQ(port.StatusTriggerKind(13), StatusOutSent);
-    EXPECT_EQ(port.ArmStatusTrigger(24, 0, true), ecBadTriggerHandle);  // a timer, not a status trigger
+    EXPECT_EQ(port.ArmStatusTrigger(24, 0, true),
+              ecBadTriggerHandle);  // a timer, not a status trigger
     EXPECT_EQ(port.ArmTimerTrigger(13, 1, true), ecBadTriggerHandle);
     EXPECT_EQ(port.DropTrigger(13), 0);
     EXPECT_EQ(port.DropTrigger(13), ecBadTriggerHandle);

@@ -13,7 +13,9 @@ TFakeSerialDevice::TFakeSerialDevice(TSioClock* clock, bool withThreads)
     deviceDcb_.BaudRate = 115200;
 }
 
-TFakeSerialDevice::~TFakeSerialDevice() { Shutdown(); }
+TFakeSerialDevice::~TFakeSerialDevice() {
+    Shutdown();
+}
 
 std::int32_t TFakeSerialDevice::OpenDefault(std::uint16_t inSize, std::uint16_t outSize) {
     return OpenPort("COM1", 9600, sio::NoParity, 8, 1, inSize, outSize,

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
-#include <string>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -12,7 +11,7 @@
 
 // A clock the test moves by hand; sleeping moves it too, and is recorded.
 class TFakeClock final : public TSioClock {
-public:
+  public:
     std::uint32_t NowMs() override { return now_; }
     void SleepMs(std::uint32_t ms) override {
         slept_ += ms;
@@ -21,7 +20,7 @@ public:
     void Advance(std::uint32_t ms) { now_ += ms; }
     std::uint32_t Slept() const { return slept_; }
 
-private:
+  private:
     std::atomic<std::uint32_t> now_{1'000'000};
     std::atomic<std::uint32_t> slept_{0};
 };
@@ -30,7 +29,7 @@ private:
 // default) the test plays the dispatcher thread by calling ServicePass itself; with threads the
 // common worker machinery runs, and the fake output thread collects what was sent.
 class TFakeSerialDevice final : public TSioBaseDispatcher {
-public:
+  public:
     explicit TFakeSerialDevice(TSioClock* clock = nullptr, bool withThreads = false);
     ~TFakeSerialDevice() override;
 
@@ -55,7 +54,7 @@ public:
 
     using TSioBaseDispatcher::OutputRingCount;
 
-protected:
+  protected:
     std::int32_t DeviceEscape(std::int32_t function) override;
     std::int32_t DevicePurge(std::int32_t queue) override;
     std::uint32_t DeviceStatus(TSioDeviceStatus& status) override;
@@ -77,7 +76,7 @@ protected:
     void RunOutThread() override;
     void WakeDeviceWait() override;
 
-private:
+  private:
     bool withThreads_;
     std::mutex lock_;
     std::condition_variable changed_;

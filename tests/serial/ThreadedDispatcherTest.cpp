@@ -117,7 +117,8 @@ TEST_F(ThreadedPort, BytesArriveAsNotificationsAndQueuedBytesLeaveInOrder) {
     std::string got;
     onMessage = [&](const TSioMessage& m) {
         EXPECT_EQ(m.Msg, TriggerMsgAvail);
-        for (std::uintptr_t i = 0; i < m.WParam; ++i) got.push_back(static_cast<char>(port->ReadChar()));
+        for (std::uintptr_t i = 0; i < m.WParam; ++i)
+            got.push_back(static_cast<char>(port->ReadChar()));
     };
     port->Arrive("hello");
     ASSERT_TRUE(Pump([&] { return got == "hello"; }));
@@ -126,8 +127,10 @@ TEST_F(ThreadedPort, BytesArriveAsNotificationsAndQueuedBytesLeaveInOrder) {
 
     std::string expected;
     for (int i = 0; i < 50; ++i) {
-        const std::string block = "block" + std::to_string(i) + std::string(100, static_cast<char>('a' + i % 26));
-        while (port->SendBlock(block.data(), static_cast<std::uint32_t>(block.size())) == ecOutputBufferTooSmall)
+        const std::string block =
+            "block" + std::to_string(i) + std::string(100, static_cast<char>('a' + i % 26));
+        while (port->SendBlock(block.data(), static_cast<std::uint32_t>(block.size())) ==
+               ecOutputBufferTooSmall)
             ASSERT_TRUE(WaitUntil([&] { return port->OutputFree() >= block.size(); }));
         expected += block;
     }
