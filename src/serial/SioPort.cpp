@@ -165,8 +165,10 @@ void TSioCustomComPort::DoClose() {
     dispatcher_->SaveTriggers(savedTriggers_);
     copyTriggers_ = true;
     dispatcher_->ClosePort();
-    if (dispatcher_->ClosePending()) {
+    if (dispatcher_->ClosePending() && windowProcDepth_ > 0) {
         // Asked for from inside a handler: the dispatcher cannot go before the delivery ends.
+        // (Outside a handler a delivery in progress only waits for this thread, and the
+        // dispatcher's end delivers it.)
         TSioMessage closing;
         closing.Msg = sio::PortMsgClosing;
         closing.LParam = static_cast<std::intptr_t>(dispatcher_->Handle()) << 16;
@@ -178,9 +180,11 @@ void TSioCustomComPort::DoClose() {
     if (writeError) std::rethrow_exception(writeError);
 }
 
+// The window goes after the dispatcher: until its threads have ended one of them may still be
+// about to hand the window a message.
 void TSioCustomComPort::FinishClose() {
-    AttachNotifyWindow(false);
     DestroyDispatcher();
+    AttachNotifyWindow(false);
     state_ = TPortState::StateClosed;
     open_ = false;
 }
@@ -242,8 +246,9 @@ void TSioCustomComPort::SetComNumber(std::uint16_t number) {
         comNumber_ = number;
         return;
     }
-    // Reopen on the new device with the same triggers and trace and log requests.
-    dispatcher_->SaveTriggers(savedTriggers_);
+    // Reopen on the new device with the same trace and log requests. The triggers come along
+    // through the close's snapshot, restored by the open before the users hear of it; restoring
+    // them once more afterwards would wipe the triggers the users have just made anew.
     const TTraceLogState tracing = tracing_;
     const TTraceLogState logging = logging_;
     SetOpen(false);
@@ -251,7 +256,6 @@ void TSioCustomComPort::SetComNumber(std::uint16_t number) {
     SetTracing(tracing);
     SetLogging(logging);
     SetOpen(true);
-    if (state_ == TPortState::StateOpen) dispatcher_->RestoreTriggers(savedTriggers_);
 }
 
 void TSioCustomComPort::SetDeviceLayer(TDeviceLayer layer) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "PortFixture.h"
+#include "SioMessageLoop.h"
 #include "SioTestFiles.h"
 #include "TempDir.h"
 
@@ -257,4 +258,22 @@ TEST_F(PortFixture, ManyOpenCloseCyclesLeaveNoThreadBehind) {
         port.SetOpen(false);
     }
     EXPECT_EQ(ThreadCount(), before);
+}
+
+TEST_F(PortFixture, CloseOutsideHandlersIsImmediateEvenWhileADeliveryWaits) {
+    int calls = 0;
+    port.OnTriggerAvail = [&](TSioPort, std::uint16_t) { ++calls; };
+    port.SetOpen(true);
+    auto* loop = dynamic_cast<TSioMessageLoop*>(port.NotifyWindow());
+    ASSERT_NE(loop, nullptr);
+    device->Arrive("a");
+    // The dispatcher thread now waits for this thread to take its notification.
+    ASSERT_TRUE(WaitUntil([&] { return loop->PendingCount() == 1; }));
+    port.SetOpen(false);
+    EXPECT_FALSE(port.Open());
+    EXPECT_EQ(port.State(), State::StateClosed);
+    EXPECT_EQ(port.Dispatcher(), nullptr);
+    EXPECT_EQ(calls, 0);  // a notification of a port being closed is not delivered
+    port.SetOpen(true);
+    EXPECT_TRUE(port.Open());
 }
