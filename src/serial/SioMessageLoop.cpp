@@ -25,6 +25,7 @@ TSioMessageLoop::~TSioMessageLoop() {
 bool TSioMessageLoop::Post(const TSioMessage& message) {
     {
         std::lock_guard guard(lock_);
+        if (queue_.size() >= MaxPending) return false;
         queue_.push_back({message, nullptr});
     }
     arrived_.notify_all();
@@ -37,6 +38,7 @@ std::optional<std::intptr_t> TSioMessageLoop::Send(const TSioMessage& message,
     auto send = std::make_shared<TPendingSend>();
     {
         std::lock_guard guard(lock_);
+        if (queue_.size() >= MaxPending) return std::nullopt;
         queue_.push_back({message, send});
     }
     arrived_.notify_all();

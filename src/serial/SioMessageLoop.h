@@ -7,9 +7,12 @@
 #include "SioNotifier.h"
 
 // A plain message queue for programs and tests without a GUI: the thread that creates it owns
-// it and runs its messages through PumpOne, WaitAndPumpOne or Run.
+// it and runs its messages through PumpOne, WaitAndPumpOne or Run. The queue is bounded: when
+// MaxPending messages wait, Post refuses the new message (false) and Send gives up at once.
 class TSioMessageLoop final : public TSioNotifier {
   public:
+    static constexpr std::size_t MaxPending = 4096;
+
     explicit TSioMessageLoop(TSioWindowProc procedure = {});
     ~TSioMessageLoop() override;
 

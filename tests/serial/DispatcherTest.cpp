@@ -224,6 +224,20 @@ TEST_F(StatusTriggers, HandlesCarryTheirKind) {
     EXPECT_EQ(port.DropTrigger(13), ecBadTriggerHandle);
 }
 
+TEST_F(StatusTriggers, AfterTheCounterRunsOutFreedLowHandlesAreReused) {
+    std::int32_t last = 0;
+    for (int i = 1; i < 4096; ++i) last = port.NewTimerTrigger();
+    EXPECT_EQ(last, 4095 * 8);
+    EXPECT_EQ(port.NewTimerTrigger(), ecNoMoreTriggers);  // 8..4096 are all taken
+    EXPECT_EQ(port.NewStatusTrigger(StatusOutSent), ecNoMoreTriggers);
+    ASSERT_EQ(port.DropTrigger(24), 0);
+    EXPECT_EQ(port.NewStatusTrigger(StatusOutSent), 24 | 5);
+    ASSERT_EQ(port.DropTrigger(8), 0);
+    EXPECT_EQ(port.NewDataTrigger("x", false), 8);
+    port.ClearTriggers();
+    EXPECT_EQ(port.NewTimerTrigger(), 8);
+}
+
 TEST_F(StatusTriggers, EachKindFiresOnItsConditionAndOnlyOnce) {
     const std::int32_t modem = port.NewStatusTrigger(StatusModem);
     const std::int32_t line = port.NewStatusTrigger(StatusLine);
@@ -241,6 +255,13 @@ TEST_F(StatusTriggers, EachKindFiresOnItsConditionAndOnlyOnce) {
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].Msg, TriggerMsgStatus);
     EXPECT_EQ(received[0].WParam, static_cast<std::uintptr_t>(modem));
+    EXPECT_EQ(port.ReadModemStatus(0xFE) & 0x11,
+              ModemCts | ModemDeltaCts);  // the change is seen once
+    EXPECT_EQ(port.ReadModemStatus(0xFF) & 0x11, ModemCts);
+    port.RaiseEvent(EvRing);
+    port.ServicePass();
+    EXPECT_TRUE(port.RingEdge());
+    EXPECT_FALSE(port.RingEdge());
 
     port.SetLineErrors(LineParity);  // not watched
     port.RaiseEvent(EvErr);

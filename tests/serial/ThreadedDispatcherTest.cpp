@@ -73,6 +73,19 @@ TEST(MessageLoop, AMessageWhoseSenderGaveUpIsNeverDelivered) {
     EXPECT_EQ(calls, 0);
 }
 
+TEST(MessageLoop, AFullQueueRefusesMoreMessagesAndSaysSo) {
+    TSioMessageLoop loop;
+    for (std::size_t i = 0; i < TSioMessageLoop::MaxPending; ++i)
+        ASSERT_TRUE(loop.Post(Message(1)));
+    EXPECT_FALSE(loop.Post(Message(2)));
+    std::optional<std::intptr_t> answer = 1;
+    std::thread sender([&] { answer = loop.Send(Message(3), 5s); });
+    sender.join();  // gave up at once, not after 5 s
+    EXPECT_FALSE(answer.has_value());
+    EXPECT_TRUE(loop.PumpOne());
+    EXPECT_TRUE(loop.Post(Message(2)));
+}
+
 TEST(MessageLoop, InvokeRunsWorkOnTheOwnerAndRunQuits) {
     TSioMessageLoop loop;
     std::thread::id ranOn;
