@@ -253,6 +253,8 @@ class TSioBaseDispatcher {
     // accounted for (ThreadEnded) so that closing and destruction never wait forever.
     void LaunchWorker(TSioWorker worker, std::function<void()> body);
     bool WorkerPresent(TSioWorker worker) const;
+    // The system handle of a worker thread (for SetWorkerPriority); empty when none runs.
+    std::thread::native_handle_type WorkerHandle(TSioWorker worker);
 
     // Must be the first thing a platform class's destructor does.
     void Shutdown();

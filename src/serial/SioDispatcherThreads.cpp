@@ -117,6 +117,13 @@ bool TSioBaseDispatcher::WorkerPresent(TSioWorker worker) const {
     return present_[Index(worker)];
 }
 
+std::thread::native_handle_type TSioBaseDispatcher::WorkerHandle(TSioWorker worker) {
+    std::lock_guard guard(threadLock_);
+    auto& thread = threads_[Index(worker)];
+    return present_[Index(worker)] && thread.joinable() ? thread.native_handle()
+                                                        : std::thread::native_handle_type{};
+}
+
 std::string TSioBaseDispatcher::LastThreadError() {
     std::lock_guard guard(threadLock_);
     return lastThreadError_;
