@@ -1,29 +1,14 @@
 // The com port over a scripted device with the real dispatcher threads.
-#include <dirent.h>
-
 #include <algorithm>
 #include <stdexcept>
 
 #include "PortFixture.h"
+#include "ProcessCounts.h"
 #include "SioMessageLoop.h"
 #include "SioTestFiles.h"
 #include "TempDir.h"
 
 using State = TSioCustomComPort::TPortState;
-
-namespace {
-
-int ThreadCount() {
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/task")) {
-        while (dirent* entry = readdir(dir))
-            if (entry->d_name[0] != '.') ++count;
-        closedir(dir);
-    }
-    return count;
-}
-
-}  // namespace
 
 TEST_F(PortFixture, OpensOnceClosesOnceAndTellsUsersLastFirst) {
     std::vector<std::string> heard;

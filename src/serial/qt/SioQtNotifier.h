@@ -44,7 +44,3 @@ private:
     mutable std::mutex lock_;
     std::deque<TEntry> queue_;
 };
-
-// Makes every com port created from now on run its events through a TSioQtNotifier, and lets
-// a port opened without a number ask the user for one. Called once by a Qt program at start.
-void InstallSioQtGlue();
