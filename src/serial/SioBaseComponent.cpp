@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-TSioBaseComponent::~TSioBaseComponent() { NotifyRemoval(); }
+TSioBaseComponent::~TSioBaseComponent() {
+    NotifyRemoval();
+}
 
 void TSioBaseComponent::EndLoading() {
     loading_ = false;
@@ -36,4 +38,6 @@ void TSioBaseComponent::NotifyRemoval() {
     }
 }
 
-void TSioBaseComponent::Unlink(TSioBaseComponent* other) { std::erase(followers_, other); }
+void TSioBaseComponent::Unlink(TSioBaseComponent* other) {
+    std::erase(followers_, other);
+}

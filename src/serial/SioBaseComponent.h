@@ -10,7 +10,7 @@
 // CheckResult), and can follow another component so that each hears when the other goes away:
 // a controller holding a port or a light must never keep a reference to a destroyed one.
 class TSioBaseComponent : public TSioLoadState {
-public:
+  public:
     enum class TOperation { Insert, Remove };
 
     TSioBaseComponent() = default;
@@ -32,7 +32,7 @@ public:
     void FreeNotification(TSioBaseComponent* other);
     void RemoveFreeNotification(TSioBaseComponent* other);
 
-protected:
+  protected:
     virtual void Loaded() {}
     // Another component this one follows is going away (only its address may be used).
     virtual void Notification(TSioBaseComponent* component, TOperation operation);
@@ -40,7 +40,7 @@ protected:
     // call back into it runs this first in its own destructor, while it is still whole.
     void NotifyRemoval();
 
-private:
+  private:
     void Unlink(TSioBaseComponent* other);
 
     bool loading_ = false;

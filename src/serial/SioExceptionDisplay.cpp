@@ -20,7 +20,9 @@ TSioExceptionDisplay& CurrentDisplay() {
 
 }  // namespace
 
-bool OnSioMainThread() { return std::this_thread::get_id() == mainThread; }
+bool OnSioMainThread() {
+    return std::this_thread::get_id() == mainThread;
+}
 
 TSioExceptionDisplay SetSioExceptionDisplay(TSioExceptionDisplay display) {
     std::lock_guard guard(displayLock);

@@ -5,7 +5,7 @@
 // A lamp that the status-light controller switches. The screen widget implements it; the
 // controller itself never depends on a window system.
 class TSioLight : public TSioBaseComponent {
-public:
+  public:
     virtual bool Lit() const = 0;
     virtual void SetLit(bool lit) = 0;
 };

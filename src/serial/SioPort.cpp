@@ -85,14 +85,15 @@ std::unique_ptr<TSioBaseDispatcher> TSioCustomComPort::CreateDispatcher() {
     return nullptr;
 }
 
-std::string TSioCustomComPort::DevicePath() const { return "COM" + std::to_string(comNumber_); }
+std::string TSioCustomComPort::DevicePath() const {
+    return "COM" + std::to_string(comNumber_);
+}
 
 std::int32_t TSioCustomComPort::OpenWithSettings() {
-    return dispatcher_->OpenPort(DevicePath(), static_cast<std::uint32_t>(baud_),
-                                 static_cast<std::uint8_t>(parity_),
-                                 static_cast<std::uint8_t>(dataBits_),
-                                 static_cast<std::uint8_t>(stopBits_), inSize_, outSize_,
-                                 sio::LineOptionsByte(dtr_, rts_, hwFlow_));
+    return dispatcher_->OpenPort(
+        DevicePath(), static_cast<std::uint32_t>(baud_), static_cast<std::uint8_t>(parity_),
+        static_cast<std::uint8_t>(dataBits_), static_cast<std::uint8_t>(stopBits_), inSize_,
+        outSize_, sio::LineOptionsByte(dtr_, rts_, hwFlow_));
 }
 
 void TSioCustomComPort::DoOpen() {
@@ -287,8 +288,7 @@ void TSioCustomComPort::DeregisterUserEventCallback(const TSioPortEventCallback&
 }
 
 TSioBaseDispatcher* TSioCustomComPort::ActiveDispatcher() {
-    if (!dispatcher_ && !Loading() && state_ != TPortState::StateOpen && autoOpen_)
-        SetOpen(true);
+    if (!dispatcher_ && !Loading() && state_ != TPortState::StateOpen && autoOpen_) SetOpen(true);
     return dispatcher_.get();
 }
 

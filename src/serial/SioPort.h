@@ -19,7 +19,7 @@ class TSioCustomComPort;
 // dispatcher delivers notifications only while someone listens.
 template <typename... Args>
 class TSioTriggerEvent : public Event<Args...> {
-public:
+  public:
     explicit TSioTriggerEvent(std::function<void()> assigned) : assigned_(std::move(assigned)) {}
     TSioTriggerEvent(const TSioTriggerEvent&) = delete;
     TSioTriggerEvent& operator=(const TSioTriggerEvent& other) {
@@ -31,7 +31,7 @@ public:
         return *this;
     }
 
-private:
+  private:
     std::function<void()> assigned_;
 };
 
@@ -53,9 +53,10 @@ using TSioPortEventCallback = Event<TSioPort, int>;
 // turns the dispatcher's notifications into its events, run one at a time on the thread that
 // opened the port. Every negative result code from the dispatcher becomes an exception.
 class TSioCustomComPort : public TSioBaseComponent {
-public:
+  public:
     enum class TPortState { StateClosed, StateClosing, StateOpen };
-    using TDispatcherFactory = std::function<std::unique_ptr<TSioBaseDispatcher>(TSioCustomComPort&)>;
+    using TDispatcherFactory =
+        std::function<std::unique_ptr<TSioBaseDispatcher>(TSioCustomComPort&)>;
 
     TSioCustomComPort();
     ~TSioCustomComPort() override;
@@ -192,7 +193,7 @@ public:
     TSioNotifier* NotifyWindow() const { return notifier_.get(); }
     void YieldToDispatcher();
 
-protected:
+  protected:
     void Loaded() override;
 
     virtual std::unique_ptr<TSioBaseDispatcher> CreateDispatcher();
@@ -226,7 +227,7 @@ protected:
     void SetTriggerLength(std::uint16_t length);
     void SetThreadBoost(int boost);
 
-private:
+  private:
     struct TUser {
         TSioPortCallback Callback;
         TSioPortEventCallback EventCallback;
@@ -304,6 +305,6 @@ private:
 
 // The port as the program places it; it publishes the properties and adds nothing.
 class TSioComPort final : public TSioCustomComPort {
-public:
+  public:
     using TSioCustomComPort::TSioCustomComPort;
 };

@@ -9,7 +9,9 @@
 
 namespace {
 
-std::uint16_t Low(std::uintptr_t value) { return static_cast<std::uint16_t>(value & 0xFFFF); }
+std::uint16_t Low(std::uintptr_t value) {
+    return static_cast<std::uint16_t>(value & 0xFFFF);
+}
 
 bool IsPortMessage(std::uint32_t msg) {
     return msg == sio::TriggerMsgAvail || msg == sio::TriggerMsgData ||
@@ -54,27 +56,43 @@ void TSioCustomComPort::DeliverTrigger(TSioBaseDispatcher& dispatcher, const TSi
     else
         DoTrigger(msg, w, l);
     switch (message.Msg) {
-        case sio::TriggerMsgAvail: DoTriggerAvail(w); break;
-        case sio::TriggerMsgData: DoTriggerData(w); break;
-        case sio::TriggerMsgTimer: DoTriggerTimer(w); break;
+        case sio::TriggerMsgAvail:
+            DoTriggerAvail(w);
+            break;
+        case sio::TriggerMsgData:
+            DoTriggerData(w);
+            break;
+        case sio::TriggerMsgTimer:
+            DoTriggerTimer(w);
+            break;
         case sio::TriggerMsgStatus: {
             DoTriggerStatus(w);
             switch (dispatcher.StatusTriggerKind(w)) {
-                case sio::StatusModem: DoTriggerModemStatus(); break;
+                case sio::StatusModem:
+                    DoTriggerModemStatus();
+                    break;
                 case sio::StatusLine: {
                     const bool lineBreak = TakeBreak();
                     const std::uint16_t error = TakeLineError();
                     DoTriggerLineError(error, lineBreak);
                     break;
                 }
-                case sio::StatusOutFree: DoTriggerOutbuffFree(); break;
-                case sio::StatusOutUsed: DoTriggerOutbuffUsed(); break;
-                case sio::StatusOutSent: DoTriggerOutSent(); break;
-                default: break;
+                case sio::StatusOutFree:
+                    DoTriggerOutbuffFree();
+                    break;
+                case sio::StatusOutUsed:
+                    DoTriggerOutbuffUsed();
+                    break;
+                case sio::StatusOutSent:
+                    DoTriggerOutSent();
+                    break;
+                default:
+                    break;
             }
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -104,15 +122,33 @@ void TSioCustomComPort::DoTrigger(std::uint16_t msg, std::uint16_t triggerHandle
                                   std::uint16_t data) {
     OnTrigger(this, msg, triggerHandle, data);
 }
-void TSioCustomComPort::DoTriggerAvail(std::uint16_t count) { OnTriggerAvail(this, count); }
-void TSioCustomComPort::DoTriggerData(std::uint16_t handle) { OnTriggerData(this, handle); }
-void TSioCustomComPort::DoTriggerStatus(std::uint16_t handle) { OnTriggerStatus(this, handle); }
-void TSioCustomComPort::DoTriggerTimer(std::uint16_t handle) { OnTriggerTimer(this, handle); }
+void TSioCustomComPort::DoTriggerAvail(std::uint16_t count) {
+    OnTriggerAvail(this, count);
+}
+void TSioCustomComPort::DoTriggerData(std::uint16_t handle) {
+    OnTriggerData(this, handle);
+}
+void TSioCustomComPort::DoTriggerStatus(std::uint16_t handle) {
+    OnTriggerStatus(this, handle);
+}
+void TSioCustomComPort::DoTriggerTimer(std::uint16_t handle) {
+    OnTriggerTimer(this, handle);
+}
 void TSioCustomComPort::DoTriggerLineError(std::uint16_t error, bool lineBreak) {
     OnTriggerLineError(this, error, lineBreak);
 }
-void TSioCustomComPort::DoTriggerModemStatus() { OnTriggerModemStatus(this); }
-void TSioCustomComPort::DoTriggerOutbuffFree() { OnTriggerOutbuffFree(this); }
-void TSioCustomComPort::DoTriggerOutbuffUsed() { OnTriggerOutbuffUsed(this); }
-void TSioCustomComPort::DoTriggerOutSent() { OnTriggerOutSent(this); }
-void TSioCustomComPort::DoWaitChar(char c) { OnWaitChar(this, c); }
+void TSioCustomComPort::DoTriggerModemStatus() {
+    OnTriggerModemStatus(this);
+}
+void TSioCustomComPort::DoTriggerOutbuffFree() {
+    OnTriggerOutbuffFree(this);
+}
+void TSioCustomComPort::DoTriggerOutbuffUsed() {
+    OnTriggerOutbuffUsed(this);
+}
+void TSioCustomComPort::DoTriggerOutSent() {
+    OnTriggerOutSent(this);
+}
+void TSioCustomComPort::DoWaitChar(char c) {
+    OnWaitChar(this, c);
+}

@@ -82,8 +82,7 @@ void TSioCustomComPort::ArmTimerTrigger(std::uint16_t handle, std::int32_t ticks
                           handle, static_cast<std::uint32_t>(ticks), activate));
 }
 
-void TSioCustomComPort::ArmStatusTrigger(std::uint16_t handle, std::uint16_t value,
-                                         bool activate) {
+void TSioCustomComPort::ArmStatusTrigger(std::uint16_t handle, std::uint16_t value, bool activate) {
     if (state_ == TPortState::StateClosing) return;
     CheckResult(this, RequireDispatcher()->ArmStatusTrigger(handle, value, activate));
 }

@@ -23,10 +23,14 @@ std::uint16_t ClampBufferResume(std::uint16_t value, std::uint16_t full) {
 
 std::uint32_t SoftwareFlowWord(TSWFlowOptions options) {
     switch (options) {
-        case TSWFlowOptions::swfBoth: return 3;
-        case TSWFlowOptions::swfTransmit: return 1;
-        case TSWFlowOptions::swfReceive: return 2;
-        case TSWFlowOptions::swfNone: break;
+        case TSWFlowOptions::swfBoth:
+            return 3;
+        case TSWFlowOptions::swfTransmit:
+            return 1;
+        case TSWFlowOptions::swfReceive:
+            return 2;
+        case TSWFlowOptions::swfNone:
+            break;
     }
     return 0;
 }
@@ -55,11 +59,16 @@ TTraceStep TraceTransition(TTraceLogState current, TTraceLogState requested) {
     using A = TTraceAction;
     const bool active = current == S::tlOn || current == S::tlPause;
     switch (requested) {
-        case S::tlOff: return {active ? A::Discard : A::None, S::tlOff};
-        case S::tlOn: return {current == S::tlPause ? A::Resume : A::Start, S::tlOn};
-        case S::tlDump: return {active ? A::ResumeAndWrite : A::None, S::tlOff};
-        case S::tlAppend: return {active ? A::ResumeAndAppend : A::None, S::tlOff};
-        case S::tlClear: return {active ? A::Reset : A::None, current};
+        case S::tlOff:
+            return {active ? A::Discard : A::None, S::tlOff};
+        case S::tlOn:
+            return {current == S::tlPause ? A::Resume : A::Start, S::tlOn};
+        case S::tlDump:
+            return {active ? A::ResumeAndWrite : A::None, S::tlOff};
+        case S::tlAppend:
+            return {active ? A::ResumeAndAppend : A::None, S::tlOff};
+        case S::tlClear:
+            return {active ? A::Reset : A::None, current};
         case S::tlPause:
             // Only a running trace can be paused; a paused state without a trace would later
             // "resume" into no recording at all.

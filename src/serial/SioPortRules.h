@@ -33,7 +33,16 @@ std::int32_t TranslateOpenResult(std::int32_t code);
 // What a closed port keeps of a requested state: only tlOff and tlOn.
 TTraceLogState ClosedTraceState(TTraceLogState requested);
 
-enum class TTraceAction { None, Discard, Start, Resume, ResumeAndWrite, ResumeAndAppend, Reset, Pause };
+enum class TTraceAction {
+    None,
+    Discard,
+    Start,
+    Resume,
+    ResumeAndWrite,
+    ResumeAndAppend,
+    Reset,
+    Pause
+};
 struct TTraceStep {
     TTraceAction Action = TTraceAction::None;
     TTraceLogState Result = TTraceLogState::tlOff;

@@ -18,18 +18,22 @@ struct TStoreCalls {
     void (TSioBaseDispatcher::*pause)();
 };
 
-const TStoreCalls TraceCalls{&TSioBaseDispatcher::TraceOpen,    &TSioBaseDispatcher::TraceWrite,
-                             &TSioBaseDispatcher::TraceReset,   &TSioBaseDispatcher::TraceDiscard,
-                             &TSioBaseDispatcher::TraceResume,  &TSioBaseDispatcher::TracePause};
-const TStoreCalls LogCalls{&TSioBaseDispatcher::LogOpen,    &TSioBaseDispatcher::LogWrite,
-                           &TSioBaseDispatcher::LogReset,   &TSioBaseDispatcher::LogDiscard,
-                           &TSioBaseDispatcher::LogResume,  &TSioBaseDispatcher::LogPause};
+const TStoreCalls TraceCalls{&TSioBaseDispatcher::TraceOpen,   &TSioBaseDispatcher::TraceWrite,
+                             &TSioBaseDispatcher::TraceReset,  &TSioBaseDispatcher::TraceDiscard,
+                             &TSioBaseDispatcher::TraceResume, &TSioBaseDispatcher::TracePause};
+const TStoreCalls LogCalls{&TSioBaseDispatcher::LogOpen,   &TSioBaseDispatcher::LogWrite,
+                           &TSioBaseDispatcher::LogReset,  &TSioBaseDispatcher::LogDiscard,
+                           &TSioBaseDispatcher::LogResume, &TSioBaseDispatcher::LogPause};
 
 }  // namespace
 
-void TSioCustomComPort::SetTracing(TTraceLogState state) { ApplyTraceState(false, state); }
+void TSioCustomComPort::SetTracing(TTraceLogState state) {
+    ApplyTraceState(false, state);
+}
 
-void TSioCustomComPort::SetLogging(TTraceLogState state) { ApplyTraceState(true, state); }
+void TSioCustomComPort::SetLogging(TTraceLogState state) {
+    ApplyTraceState(true, state);
+}
 
 void TSioCustomComPort::ApplyTraceState(bool log, TTraceLogState requested) {
     TTraceLogState& current = log ? logging_ : tracing_;
@@ -46,20 +50,30 @@ void TSioCustomComPort::ApplyTraceState(bool log, TTraceLogState requested) {
     const bool allHex = log ? logAllHex_ : traceAllHex_;
     const sio::TTraceStep step = sio::TraceTransition(current, requested);
     switch (step.Action) {
-        case sio::TTraceAction::None: break;
-        case sio::TTraceAction::Discard: (d->*calls.discard)(); break;
+        case sio::TTraceAction::None:
+            break;
+        case sio::TTraceAction::Discard:
+            (d->*calls.discard)();
+            break;
         case sio::TTraceAction::Start:
             CheckResult(this, (d->*calls.open)(static_cast<std::int32_t>(size)));
             break;
-        case sio::TTraceAction::Resume: (d->*calls.resume)(); break;
+        case sio::TTraceAction::Resume:
+            (d->*calls.resume)();
+            break;
         case sio::TTraceAction::ResumeAndWrite:
         case sio::TTraceAction::ResumeAndAppend:
             (d->*calls.resume)();
-            CheckResult(this, (d->*calls.write)(name, step.Action == sio::TTraceAction::ResumeAndAppend,
-                                                hex, allHex));
+            CheckResult(this,
+                        (d->*calls.write)(name, step.Action == sio::TTraceAction::ResumeAndAppend,
+                                          hex, allHex));
             break;
-        case sio::TTraceAction::Reset: (d->*calls.reset)(); break;
-        case sio::TTraceAction::Pause: (d->*calls.pause)(); break;
+        case sio::TTraceAction::Reset:
+            (d->*calls.reset)();
+            break;
+        case sio::TTraceAction::Pause:
+            (d->*calls.pause)();
+            break;
     }
     current = step.Result;
 }

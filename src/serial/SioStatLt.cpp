@@ -26,7 +26,9 @@ void TLightSet::Forget(const TSioBaseComponent* component) {
         if (light == component) light = nullptr;
 }
 
-TSioCustomSLController::TSioCustomSLController(TSioCustomComPort* port) { SetComPort(port); }
+TSioCustomSLController::TSioCustomSLController(TSioCustomComPort* port) {
+    SetComPort(port);
+}
 
 TSioCustomSLController::~TSioCustomSLController() {
     try {
@@ -155,8 +157,8 @@ void TSioCustomSLController::StopLights() {
 std::vector<std::uint16_t> TSioCustomSLController::LiveHandles() const {
     const THandles& h = handles_;
     std::vector<std::uint16_t> live;
-    for (std::uint16_t handle : {h.Modem, h.RingOff, h.Error, h.ErrorOff, h.Break, h.BreakOff,
-                                 h.RxdOff, h.Txd, h.TxdOff})
+    for (std::uint16_t handle :
+         {h.Modem, h.RingOff, h.Error, h.ErrorOff, h.Break, h.BreakOff, h.RxdOff, h.Txd, h.TxdOff})
         if (handle) live.push_back(handle);
     return live;
 }

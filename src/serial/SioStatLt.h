@@ -11,7 +11,7 @@
 // The lights a status-light controller drives, none owned: the modem lines CTS, DSR and DCD,
 // the ring indicator, transmit, receive, line errors and received breaks.
 class TLightSet {
-public:
+  public:
     enum TSlot { CTS, DSR, DCD, RING, TXD, RXD, ERROR, BREAK, SlotCount };
 
     explicit TLightSet(TSioBaseComponent* owner) : owner_(owner) {}
@@ -38,7 +38,7 @@ public:
     TSioLight* BREAKLight() const { return lights_[BREAK]; }
     void SetBREAKLight(TSioLight* light) { SetLight(BREAK, light); }
 
-private:
+  private:
     std::array<TSioLight*, SlotCount> lights_{};
     TSioBaseComponent* owner_;
 };
@@ -49,7 +49,7 @@ private:
 // Monitoring asked for while the port is closed starts when the port opens, and monitoring
 // that was on when the port closed starts again when it reopens.
 class TSioCustomSLController : public TSioBaseComponent {
-public:
+  public:
     explicit TSioCustomSLController(TSioCustomComPort* port = nullptr);
     ~TSioCustomSLController() override;
 
@@ -75,10 +75,10 @@ public:
     TLightSet& Lights() { return lights_; }
     const TLightSet& Lights() const { return lights_; }
 
-protected:
+  protected:
     void Notification(TSioBaseComponent* component, TOperation operation) override;
 
-private:
+  private:
     // Trigger handles of the lights; 0 = none.
     struct THandles {
         std::uint16_t Modem = 0, Error = 0, Break = 0, ErrorOff = 0, BreakOff = 0, RxdOff = 0,
@@ -89,7 +89,9 @@ private:
     void StatusHandler(TSioPort sender, std::uint16_t handle);
     void TimerHandler(TSioPort sender, std::uint16_t handle);
     void PortCallback(TSioPort port, bool opening);
-    TSioPortCallback Callback() { return TSioPortCallback(this, &TSioCustomSLController::PortCallback); }
+    TSioPortCallback Callback() {
+        return TSioPortCallback(this, &TSioCustomSLController::PortCallback);
+    }
 
     void StartLights();
     void StopLights();
@@ -119,6 +121,6 @@ private:
 };
 
 class TSioSLController final : public TSioCustomSLController {
-public:
+  public:
     using TSioCustomSLController::TSioCustomSLController;
 };

@@ -14,7 +14,7 @@
 // A com port whose dispatchers run the real worker threads over a scripted device. The port's
 // events reach the test thread through the plain message loop, pumped while the test waits.
 class PortFixture : public ::testing::Test {
-protected:
+  protected:
     PortFixture() {
         port.SetComNumber(1);
         port.SetDispatcherFactory([this](TSioCustomComPort& owner) {
@@ -25,8 +25,8 @@ protected:
             this->device = device.get();
             return std::unique_ptr<TSioBaseDispatcher>(std::move(device));
         });
-        previousDisplay = SetSioExceptionDisplay(
-            [this](const std::string& text) { shown.push_back(text); });
+        previousDisplay =
+            SetSioExceptionDisplay([this](const std::string& text) { shown.push_back(text); });
     }
     ~PortFixture() override { SetSioExceptionDisplay(previousDisplay); }
 

@@ -15,7 +15,8 @@ TEST(SioPortRules, FlowThresholdsAreDerivedOnlyWhenUnusable) {
     t = DeriveThresholds({3000, 500}, 4096, 0.75, 0.25);
     EXPECT_EQ(t.Full, 3000);
     EXPECT_EQ(t.Resume, 500);
-    t = DeriveThresholds({5000, 4000}, 4096, 0.75, 0.25);  // full above the queue, resume above full
+    t = DeriveThresholds({5000, 4000}, 4096, 0.75,
+                         0.25);  // full above the queue, resume above full
     EXPECT_EQ(t.Full, 3072);
     EXPECT_EQ(t.Resume, 1024);
     EXPECT_EQ(ClampBufferFull(5000, 4096), 4500);

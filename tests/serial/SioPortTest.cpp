@@ -12,8 +12,10 @@ using State = TSioCustomComPort::TPortState;
 
 TEST_F(PortFixture, OpensOnceClosesOnceAndTellsUsersLastFirst) {
     std::vector<std::string> heard;
-    port.RegisterUserCallback([&](TSioPort, bool opening) { heard.push_back(opening ? "A+" : "A-"); });
-    port.RegisterUserCallback([&](TSioPort, bool opening) { heard.push_back(opening ? "B+" : "B-"); });
+    port.RegisterUserCallback(
+        [&](TSioPort, bool opening) { heard.push_back(opening ? "A+" : "A-"); });
+    port.RegisterUserCallback(
+        [&](TSioPort, bool opening) { heard.push_back(opening ? "B+" : "B-"); });
     port.OnPortOpen = [&](TSioPort p) { heard.push_back(p == &port ? "open" : "?"); };
     port.OnPortClose = [&](TSioPort) { heard.push_back("close"); };
 

@@ -6,7 +6,7 @@ namespace {
 
 // A lamp that remembers every switch.
 class TTestLight final : public TSioLight {
-public:
+  public:
     bool Lit() const override { return lit_; }
     void SetLit(bool lit) override {
         lit_ = lit;
@@ -14,7 +14,7 @@ public:
     }
     std::vector<bool> history;
 
-private:
+  private:
     bool lit_ = false;
 };
 
@@ -32,7 +32,7 @@ TTriggerCounts Count(TSioBaseDispatcher* d) {
 }
 
 class LightsFixture : public PortFixture {
-protected:
+  protected:
     LightsFixture() {
         controller.Lights().SetTXDLight(&tx);
         controller.Lights().SetRXDLight(&rx);
@@ -138,7 +138,8 @@ TEST_F(LightsFixture, PortOrLightGoingAwayLeavesNoReference) {
 
     auto other = std::make_unique<TSioComPort>();
     other->SetDispatcherFactory([](TSioCustomComPort&) {
-        return std::unique_ptr<TSioBaseDispatcher>(std::make_unique<TFakeSerialDevice>(nullptr, true));
+        return std::unique_ptr<TSioBaseDispatcher>(
+            std::make_unique<TFakeSerialDevice>(nullptr, true));
     });
     other->SetComNumber(3);
     int ownerCalls = 0;

@@ -18,6 +18,10 @@ int CountEntries(const char* path, bool skipOwn) {
 
 }  // namespace
 
-int ThreadCount() { return CountEntries("/proc/self/task", false); }
+int ThreadCount() {
+    return CountEntries("/proc/self/task", false);
+}
 
-int OpenDescriptorCount() { return CountEntries("/proc/self/fd", true); }
+int OpenDescriptorCount() {
+    return CountEntries("/proc/self/fd", true);
+}

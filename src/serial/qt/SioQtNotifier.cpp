@@ -64,8 +64,7 @@ std::optional<std::intptr_t> TSioQtNotifier::Send(const TSioMessage& message,
     Enqueue({message, waiter});
     std::unique_lock guard(waiter->lock);
     waiter->finished.wait_for(guard, timeout, [&] {
-        return waiter->state == TWaiter::State::Done ||
-               waiter->state == TWaiter::State::Abandoned;
+        return waiter->state == TWaiter::State::Done || waiter->state == TWaiter::State::Abandoned;
     });
     if (waiter->state == TWaiter::State::Done) return waiter->result;
     // Gave up: a message not yet taken is dropped; one already running finishes unheard.

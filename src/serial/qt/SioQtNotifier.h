@@ -15,7 +15,7 @@
 // no further.
 class TSioQtNotifier final : public QObject, public TSioNotifier {
     Q_OBJECT
-public:
+  public:
     explicit TSioQtNotifier(TSioWindowProc procedure);
     ~TSioQtNotifier() override;
 
@@ -26,10 +26,10 @@ public:
 
     std::size_t PendingCount() const;
 
-protected:
+  protected:
     void customEvent(QEvent* event) override;
 
-private:
+  private:
     struct TWaiter;
     struct TEntry {
         TSioMessage message;

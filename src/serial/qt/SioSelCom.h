@@ -10,7 +10,7 @@ class QComboBox;
 // The port-selection dialog: shown when a port is opened without a number and may ask.
 class TSioSelComDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // `numbers`: the ports to offer, listed as "COM<n>" with the first one selected.
     explicit TSioSelComDialog(const std::vector<std::uint16_t>& numbers, QWidget* parent = nullptr);
 
@@ -18,7 +18,7 @@ public:
     // The number of the selected entry (0 when the list is empty).
     std::uint16_t SelectedNumber() const;
 
-private:
+  private:
     QComboBox* list_;
 };
 

@@ -57,7 +57,9 @@ void TSioCustomStatusLight::SetLit(bool lit) {
     update();
 }
 
-void TSioCustomStatusLight::SetLitColor(const QColor& color) { SetColor(litColor_, color, lit_); }
+void TSioCustomStatusLight::SetLitColor(const QColor& color) {
+    SetColor(litColor_, color, lit_);
+}
 
 void TSioCustomStatusLight::SetNotLitColor(const QColor& color) {
     SetColor(notLitColor_, color, !lit_);
@@ -83,7 +85,9 @@ void TSioCustomStatusLight::SetGlyph(const QImage& glyph) {
     update();
 }
 
-void TSioCustomStatusLight::Loaded() { glyphInUse_ = !glyph_.isNull(); }
+void TSioCustomStatusLight::Loaded() {
+    glyphInUse_ = !glyph_.isNull();
+}
 
 void TSioCustomStatusLight::paintEvent(QPaintEvent*) {
     const QWidget* under = parentWidget() ? parentWidget() : this;

@@ -17,7 +17,7 @@ QImage RenderStatusLight(QSize size, bool lit, const QColor& litColor, const QCo
 // green when not, without a glyph.
 class TSioCustomStatusLight : public QWidget, public TSioLight {
     Q_OBJECT
-public:
+  public:
     explicit TSioCustomStatusLight(QWidget* parent = nullptr);
 
     bool Lit() const override { return lit_; }
@@ -34,11 +34,11 @@ public:
     void SetGlyph(const QImage& glyph);
     bool GlyphInUse() const { return glyphInUse_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void Loaded() override;
 
-private:
+  private:
     void SetColor(QColor& field, const QColor& color, bool showing);
 
     bool lit_ = false;
@@ -50,6 +50,6 @@ private:
 
 class TSioStatusLight final : public TSioCustomStatusLight {
     Q_OBJECT
-public:
+  public:
     using TSioCustomStatusLight::TSioCustomStatusLight;
 };

@@ -65,9 +65,8 @@ TEST(SioQtNotifier, AnExceptionIsShownOnceAfterTheSenderWasReleased) {
     std::vector<std::string> shown;
     const TSioExceptionDisplay previous =
         SetSioExceptionDisplay([&](const std::string& text) { shown.push_back(text); });
-    TSioQtNotifier notifier([](const TSioMessage&) -> std::intptr_t {
-        throw std::runtime_error("handler failed");
-    });
+    TSioQtNotifier notifier(
+        [](const TSioMessage&) -> std::intptr_t { throw std::runtime_error("handler failed"); });
     std::optional<std::intptr_t> answer;
     std::atomic<bool> done{false};
     std::thread worker([&] {
@@ -82,7 +81,8 @@ TEST(SioQtNotifier, AnExceptionIsShownOnceAfterTheSenderWasReleased) {
 }
 
 TEST(SioQtNotifier, DestructionReleasesWaitingSenders) {
-    auto notifier = std::make_unique<TSioQtNotifier>([](const TSioMessage&) { return std::intptr_t{1}; });
+    auto notifier =
+        std::make_unique<TSioQtNotifier>([](const TSioMessage&) { return std::intptr_t{1}; });
     std::atomic<bool> done{false};
     std::optional<std::intptr_t> answer = 7;
     std::thread worker([&] {

@@ -20,7 +20,7 @@
 namespace {
 
 class QtPortFixture : public ::testing::Test {
-protected:
+  protected:
     QtPortFixture() {
         InstallSioQtGlue();
         port.SetComNumber(1);
@@ -29,7 +29,8 @@ protected:
             device = d.get();
             return std::unique_ptr<TSioBaseDispatcher>(std::move(d));
         });
-        previous = SetSioExceptionDisplay([this](const std::string& text) { shown.push_back(text); });
+        previous =
+            SetSioExceptionDisplay([this](const std::string& text) { shown.push_back(text); });
     }
     ~QtPortFixture() override {
         SetSioExceptionDisplay(previous);
@@ -104,7 +105,8 @@ TEST_F(QtPortFixture, TwoHundredCyclesLeaveNoThreadOrDescriptor) {
 
 TEST(SioSelCom, OffersTheAvailablePortsAndYieldsTheChosenNumber) {
     std::vector<TSioSerialCommEntry> entries;
-    for (int n : {1, 2, 3, 4, 51}) entries.push_back({"", "COM" + std::to_string(n), "/dev/p" + std::to_string(n), n});
+    for (int n : {1, 2, 3, 4, 51})
+        entries.push_back({"", "COM" + std::to_string(n), "/dev/p" + std::to_string(n), n});
     const auto numbers = AvailablePortNumbers(entries, [](const std::string& path) -> std::int32_t {
         if (path == "/dev/p1") return 0;
         if (path == "/dev/p2") return SioDeviceHeldCode();

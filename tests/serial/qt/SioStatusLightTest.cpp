@@ -9,9 +9,13 @@
 
 namespace {
 
-QImage Shot(QWidget& widget) { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage Shot(QWidget& widget) {
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
-QColor At(const QImage& image, int x, int y) { return QColor(image.pixel(x, y)); }
+QColor At(const QImage& image, int x, int y) {
+    return QColor(image.pixel(x, y));
+}
 
 const QColor White(255, 255, 255);
 const QColor Grey(128, 128, 128);
