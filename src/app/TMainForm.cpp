@@ -32,6 +32,7 @@ TMainForm::TMainForm(const lists::StorageEnvironment& storageEnvironment, QWidge
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     CreateControls();
+    CreateSerialComponents();
     ConnectHandlers();
     qApp->installEventFilter(this);
     FormCreate();
@@ -93,7 +94,7 @@ void TMainForm::FormDblClick() {
 
 void TMainForm::FormCloseQuery(bool& CanClose) {
     const bool dongleMayBeUp =
-        ComNumber != 0 && (!BtAddress.empty() || !BluetoothPanel->isHidden());
+        SioComPort1.ComNumber() != 0 && (!BtAddress.empty() || !BluetoothPanel->isHidden());
     CanClose = !dongleMayBeUp;
     if (CanClose || (Step >= 2200 && Step <= 2202)) return;
     // Hang the dongle up first; the last hang-up step asks the window to close again.
@@ -103,7 +104,7 @@ void TMainForm::FormCloseQuery(bool& CanClose) {
 }
 
 void TMainForm::FormClose() {
-    // The com port closes here once it exists; nothing is open before that.
+    CloseSerialPort();
     QCoreApplication::exit(0);
 }
 

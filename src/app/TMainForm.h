@@ -8,6 +8,9 @@
 
 #include "CorruptBits.h"
 #include "ListModel.h"
+#include "SioPort.h"
+#include "SioStatLt.h"
+#include "SioStatusLight.h"
 #include "StorageDir.h"
 
 class QFrame;
@@ -108,8 +111,8 @@ class TMainForm : public QWidget {
     QLabel* BlueLabel;
     QLabel* ActivityLabel;
     QFrame* LightsPanel;
-    QFrame* LightTX;  // placeholders until the status lights are built
-    QFrame* LightRX;
+    TSioStatusLight* LightTX;
+    TSioStatusLight* LightRX;
     QLabel* ConnectStepLabel;
     QFrame* TraceBorderShape;
     QLabel* OutLabel;
@@ -117,6 +120,10 @@ class TMainForm : public QWidget {
 
     QTimer* Timer1;  // the communication sequencer's clock
     QTimer* Timer2;  // the COM port list refresh
+
+    // --- Serial port ----------------------------------------------------------------------------
+    TSioComPort SioComPort1;
+    TSioSLController SioSLController1{&SioComPort1};  // drives LightTX and LightRX
 
     // --- State ----------------------------------------------------------------------------------
     lists::TStrings ListNames;
@@ -126,7 +133,6 @@ class TMainForm : public QWidget {
     std::string StoragePath;
     std::uint16_t Step = 0;  // the sequencer's step; 2200 to 2202 hang up a Bluetooth dongle
     std::string BtAddress;   // the Bluetooth address chosen for a dongle connection
-    int ComNumber = 0;       // stands in for the com port's ComNumber until the port exists
 
     // --- Handlers -------------------------------------------------------------------------------
     void FormCreate();
@@ -135,6 +141,7 @@ class TMainForm : public QWidget {
     void FormDblClick();
     void FormCloseQuery(bool& CanClose);
     void FormClose();
+    void SioComPort1PortOpen(TSioPort Sender);
 
     void AnySGDrawCell(TStringGrid* Sender, int ACol, int ARow, QPainter& Canvas, const QRect& Rect,
                        QStyle::State State);
@@ -172,6 +179,8 @@ class TMainForm : public QWidget {
     void CreateControlPanel();
     void CreateStatusLine();
     void ConnectHandlers();
+    void CreateSerialComponents();
+    void CloseSerialPort();
     void BuildLists();
     void FillGridsWithDefaults();
     void SetUpStorage();

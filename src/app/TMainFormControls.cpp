@@ -12,6 +12,7 @@
 #include "TAnchors.h"
 #include "TMainForm.h"
 #include "TRadioGroup.h"
+#include "SioStatusLight.h"
 #include "TTabbedNotebook.h"
 
 namespace {
@@ -63,6 +64,14 @@ QFrame* Panel(QWidget* parent, const char* name, const QRect& rect, const QColor
     panel->setAutoFillBackground(true);
     SetColour(panel, QPalette::Window, colour);
     return panel;
+}
+
+TSioStatusLight* StatusLight(QWidget* parent, const char* name, int left, const QColor& lit) {
+    auto* light = Named(new TSioStatusLight(parent), name);
+    light->move(left, 2);
+    light->SetLitColor(lit);
+    light->SetNotLitColor(parent->palette().color(QPalette::Button));
+    return light;
 }
 
 // A silver line or rectangle outline.
@@ -317,10 +326,9 @@ void TMainForm::CreateStatusLine() {
     ActivityLabel->resize(260, ActivityLabel->height());
     ActivityLabel->hide();
     LightsPanel = Panel(this, "LightsPanel", QRect(426, 541, 39, 19), kWindowColour);
-    LightTX = Panel(LightsPanel, "LightTX", QRect(3, 2, 13, 13), palette().color(QPalette::Button));
-    LightRX =
-        Panel(LightsPanel, "LightRX", QRect(22, 2, 13, 13), palette().color(QPalette::Button));
-    for (QFrame* light : {LightTX, LightRX}) light->setFrameShape(QFrame::Panel);
+    // Dark lights take the button face, so that they vanish against their panel.
+    LightTX = StatusLight(LightsPanel, "LightTX", 3, QColor(0, 128, 0));
+    LightRX = StatusLight(LightsPanel, "LightRX", 22, QColor(255, 0, 0));
     ConnectStepLabel = Label(this, "ConnectStepLabel", "0000", 8, 457);
     ConnectStepLabel->setFont(FontOf("Arial", 11));
     ConnectStepLabel->hide();

@@ -161,7 +161,7 @@ TEST_F(MainFormTest, DoubleClickOnTheBackgroundTogglesTheHeight) {
 
 TEST_F(MainFormTest, ClosesAtOnceUnlessABluetoothLinkMayBeUp) {
     bool canClose = false;
-    form->ComNumber = 3;
+    form->SioComPort1.SetComNumber(3);
     form->FormCloseQuery(canClose);
     EXPECT_TRUE(canClose);  // connected directly by cable
 
