@@ -232,7 +232,9 @@ class TSioBaseDispatcher {
     // --- Worker threads ---------------------------------------------------------------------
     // The common forms start and stop the three threads with the handshakes below; a platform
     // class supplies the bodies of the device-event and output threads and the way to wake a
-    // device-event wait.
+    // device-event wait. StopThreads signals OutputAbort, WakeDeviceWait and CommEventDone; an
+    // output thread that blocks in a device wait of its own is woken by a StopThreads override
+    // that wakes it and then calls this one.
     virtual void ReleasePort();
     virtual void StartThreads();
     virtual void StopThreads();
