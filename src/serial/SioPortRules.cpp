@@ -13,8 +13,9 @@ TFlowThresholds DeriveThresholds(TFlowThresholds current, std::uint16_t inSize, 
     return current;
 }
 
+// 90 % of the queue, not of the value: a level above the queue stays unusable otherwise.
 std::uint16_t ClampBufferFull(std::uint16_t value, std::uint16_t inSize) {
-    return value > inSize ? static_cast<std::uint16_t>(value * 0.9) : value;
+    return value > inSize ? static_cast<std::uint16_t>(inSize * 0.9) : value;
 }
 
 std::uint16_t ClampBufferResume(std::uint16_t value, std::uint16_t full) {

@@ -18,8 +18,8 @@ struct TFlowThresholds {
 // full level becomes inSize × resumeShare (both truncated).
 TFlowThresholds DeriveThresholds(TFlowThresholds current, std::uint16_t inSize, double fullShare,
                                  double resumeShare);
-// A full level above the queue size is taken at 90 %; a resume level above the full level
-// becomes 10 % of the full level.
+// A full level above the queue size becomes 90 % of the queue; a resume level above the full
+// level becomes 10 % of the full level.
 std::uint16_t ClampBufferFull(std::uint16_t value, std::uint16_t inSize);
 std::uint16_t ClampBufferResume(std::uint16_t value, std::uint16_t full);
 

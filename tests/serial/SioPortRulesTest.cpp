@@ -19,7 +19,7 @@ TEST(SioPortRules, FlowThresholdsAreDerivedOnlyWhenUnusable) {
                          0.25);  // full above the queue, resume above full
     EXPECT_EQ(t.Full, 3072);
     EXPECT_EQ(t.Resume, 1024);
-    EXPECT_EQ(ClampBufferFull(5000, 4096), 4500);
+    EXPECT_EQ(ClampBufferFull(5000, 4096), 3686);
     EXPECT_EQ(ClampBufferFull(4096, 4096), 4096);
     EXPECT_EQ(ClampBufferResume(300, 200), 20);
     EXPECT_EQ(ClampBufferResume(200, 200), 200);

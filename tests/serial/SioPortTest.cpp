@@ -264,3 +264,52 @@ TEST_F(PortFixture, CloseOutsideHandlersIsImmediateEvenWhileADeliveryWaits) {
     port.SetOpen(true);
     EXPECT_TRUE(port.Open());
 }
+
+TEST_F(PortFixture, SettingsApplyAtOnceWhileOpenAndFlowRulesHold) {
+    port.SetOpen(true);
+    port.SetBaud(4800);
+    EXPECT_EQ(device->DeviceBlock().BaudRate, 4800u);
+
+    // Hardware flow derives usable thresholds and hands DTR to the driver: a DTR request is
+    // then answered "flow-managed" and the property keeps its value.
+    port.SetHWFlowOptions(hwfUseDTR);
+    EXPECT_EQ(port.BufferFull(), 3686);
+    EXPECT_EQ(port.BufferResume(), 409);
+    port.SetDTR(false);
+    EXPECT_TRUE(port.DTR());
+
+    port.SetHWFlowOptions(hwfUseRTS | hwfRequireCTS);
+    port.SetRS485Mode(true);
+    EXPECT_EQ(port.HWFlowOptions(), 0);
+
+    port.SetBufferFull(5000);  // above the receive queue: 90 % of the queue
+    EXPECT_EQ(port.BufferFull(), 3686);
+
+    port.SetTraceSize(5'000'000);
+    EXPECT_EQ(port.TraceSize(), 4'000'000u);
+    port.SetTracing(TTraceLogState::tlOn);
+    port.SetTracing(TTraceLogState::tlPause);
+    port.SetTraceSize(100);  // a paused trace is dropped
+    EXPECT_EQ(port.Tracing(), TTraceLogState::tlOff);
+    EXPECT_EQ(port.Version(), "v1.00");
+}
+
+TEST_F(PortFixture, LoadingStoresOpenAndOpensAfterwards) {
+    port.BeginLoading();
+    port.SetOpen(true);
+    EXPECT_TRUE(port.Open());
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(CheckResult(&port, -2001), -2001);  // nothing raised while loading
+    port.EndLoading();
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_EQ(port.State(), State::StateOpen);
+    port.SetOpen(false);
+
+    // A failing open at the end of loading is shown, not raised.
+    nextOpenResult = -2;
+    port.BeginLoading();
+    port.SetOpen(true);
+    EXPECT_NO_THROW(port.EndLoading());
+    EXPECT_FALSE(port.Open());
+    EXPECT_EQ(shown, std::vector<std::string>{"ie_BadId - Specified comport doesn't exist"});
+}
