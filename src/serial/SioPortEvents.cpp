@@ -1,4 +1,6 @@
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "SioDispatcherRegistry.h"
 #include "SioExceptionDisplay.h"
@@ -67,6 +69,9 @@ void TSioCustomComPort::DeliverTrigger(TSioBaseDispatcher& dispatcher, const TSi
             break;
         case sio::TriggerMsgStatus: {
             DoTriggerStatus(w);
+            // A handler that closed the port and then waited in a message box may have seen
+            // the close finish and the dispatcher go.
+            if (dispatcher_.get() != &dispatcher) break;
             switch (dispatcher.StatusTriggerKind(w)) {
                 case sio::StatusModem:
                     DoTriggerModemStatus();
@@ -100,6 +105,9 @@ void TSioCustomComPort::DeliverTrigger(TSioBaseDispatcher& dispatcher, const TSi
 // comes round again.
 void TSioCustomComPort::FinishDeferredClose(const TSioMessage& message) {
     if (dispatcher_->ThreadsStarted()) {
+        // Normally a matter of a few milliseconds; a short rest keeps the round trips from
+        // occupying the processor meanwhile.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
         notifier_->Post(message);
         return;
     }
