@@ -11,22 +11,10 @@
 
 #include <cerrno>
 
+#include "SioMessages.h"
 #include "SioPosixErrors.h"
 
 namespace {
-
-// The modem status nibble of the dispatcher.
-constexpr std::uint8_t kModemCts = 0x10;
-constexpr std::uint8_t kModemDsr = 0x20;
-constexpr std::uint8_t kModemRing = 0x40;
-constexpr std::uint8_t kModemDcd = 0x80;
-
-// Line-error flags.
-constexpr std::uint32_t kRxOverrun = 0x01;
-constexpr std::uint32_t kOverrun = 0x02;
-constexpr std::uint32_t kParity = 0x04;
-constexpr std::uint32_t kFraming = 0x08;
-constexpr std::uint32_t kBreak = 0x10;
 
 // The device simply has no such control (pseudo-terminals have no modem lines).
 bool Unsupported(int error) { return error == ENOTTY || error == EINVAL || error == ENOSYS; }
@@ -106,10 +94,10 @@ std::uint8_t TSioPosixDevice::ModemLines() const {
     int lines = 0;
     if (::ioctl(fd_, TIOCMGET, &lines) != 0) return 0;  // no lines, or the device is gone
     std::uint8_t status = 0;
-    if (lines & TIOCM_CTS) status |= kModemCts;
-    if (lines & TIOCM_DSR) status |= kModemDsr;
-    if (lines & TIOCM_RNG) status |= kModemRing;
-    if (lines & TIOCM_CAR) status |= kModemDcd;
+    if (lines & TIOCM_CTS) status |= sio::ModemCts;
+    if (lines & TIOCM_DSR) status |= sio::ModemDsr;
+    if (lines & TIOCM_RNG) status |= sio::ModemRing;
+    if (lines & TIOCM_CAR) status |= sio::ModemDcd;
     return status;
 }
 
@@ -133,11 +121,11 @@ std::uint32_t TSioPosixDevice::TakeLineErrors() {
     ErrorCounts now;
     if (!ReadErrorCounts(now)) return 0;
     std::uint32_t flags = 0;
-    if (now.bufferOverrun != lastCounts_.bufferOverrun) flags |= kRxOverrun;
-    if (now.overrun != lastCounts_.overrun) flags |= kOverrun;
-    if (now.parity != lastCounts_.parity) flags |= kParity;
-    if (now.frame != lastCounts_.frame) flags |= kFraming;
-    if (now.breaks != lastCounts_.breaks) flags |= kBreak;
+    if (now.bufferOverrun != lastCounts_.bufferOverrun) flags |= sio::LineRxOverrun;
+    if (now.overrun != lastCounts_.overrun) flags |= sio::LineOverrun;
+    if (now.parity != lastCounts_.parity) flags |= sio::LineParity;
+    if (now.frame != lastCounts_.frame) flags |= sio::LineFraming;
+    if (now.breaks != lastCounts_.breaks) flags |= sio::LineBreak;
     lastCounts_ = now;
     return flags;
 }

@@ -1,0 +1,188 @@
+// The device-event and output threads of the POSIX dispatcher.
+
+#include <poll.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "SioMessages.h"
+#include "SioPosixDispatcher.h"
+
+namespace {
+
+// Waits that are ended by a signal, not by time; the limit only bounds a single wait.
+constexpr std::chrono::hours kLongWait{1};
+constexpr std::chrono::milliseconds kNoWait{0};
+
+constexpr short kGone = POLLHUP | POLLERR | POLLNVAL;
+
+// poll() without a time limit, resumed after a signal. False when it failed.
+bool PollForever(pollfd* fds, nfds_t count) {
+    for (;;) {
+        if (::poll(fds, count, -1) >= 0) return true;
+        if (errno != EINTR) return false;
+    }
+}
+
+}  // namespace
+
+void TSioPosixDispatcher::WakeDeviceWait() {
+    std::shared_lock use(deviceUse_);
+    comWake_.Wake();
+}
+
+void TSioPosixDispatcher::WakeWorkers() {
+    std::shared_lock use(deviceUse_);
+    comWake_.Wake();
+    outWake_.Wake();
+}
+
+void TSioPosixDispatcher::StopThreads() {
+    // The workers wait in poll() and the dispatcher thread up to 50 ms for an event: wake them
+    // all so that stopping takes no longer than their current step.
+    SetKilled();
+    WakeWorkers();
+    CommEventReady().Set();
+    TSioBaseDispatcher::StopThreads();
+}
+
+// --- Device-event thread ------------------------------------------------------------------------
+
+bool TSioPosixDispatcher::DeviceWaitEvent(std::uint32_t& eventMask) {
+    for (;;) {
+        std::shared_lock use(deviceUse_);
+        if (Killed() || !device_.IsOpen()) return false;
+        const short watch = inputStalled_ ? 0 : POLLIN;
+        pollfd fds[2] = {{device_.Fd(), watch, 0}, {comWake_.PollFd(), POLLIN, 0}};
+        if (!PollForever(fds, 2)) return false;
+        if (fds[1].revents != 0) {
+            comWake_.Drain();
+            continue;
+        }
+        // A hang-up (a closed pseudo-terminal master, an unplugged adapter) or a device error
+        // ends the wait for good, as a failed wait does.
+        if (fds[0].revents & kGone) return false;
+        if (fds[0].revents & POLLIN) {
+            eventMask = sio::EvRxChar;
+            return true;
+        }
+    }
+}
+
+void TSioPosixDispatcher::NoteInputStall(std::uint64_t readsBefore) {
+    if (reads_ != readsBefore) return;
+    {
+        std::shared_lock use(deviceUse_);
+        if (!device_.IsOpen() || device_.InputCount() == 0) return;
+    }
+    inputStalled_ = true;
+    // A read that came in between may have missed the flag; it has made progress, so undo.
+    if (reads_ != readsBefore) inputStalled_ = false;
+}
+
+void TSioPosixDispatcher::RunComThread() {
+    Acknowledge().Set();
+    while (!Killed()) {
+        std::uint32_t mask = 0;
+        if (!DeviceWaitEvent(mask) || Killed()) break;
+        const std::uint64_t readsBefore = reads_;
+        SetLastEventMask(mask);
+        CommEventDone().ResetEvent();
+        CommEventReady().Set();
+        while (!CommEventDone().WaitFor(kLongWait) && !Killed()) {
+        }
+        if (Killed()) break;
+        NoteInputStall(readsBefore);
+    }
+    Acknowledge().Set();
+}
+
+// --- Output thread --------------------------------------------------------------------------
+
+bool TSioPosixDispatcher::AbortRequested() { return OutputAbort().WaitFor(kNoWait); }
+
+void TSioPosixDispatcher::ObeyAbort() {
+    abortsObeyed_ = abortsRequested_.load();
+    Acknowledge().Set();
+}
+
+TSioPosixDispatcher::OutputSignal TSioPosixDispatcher::WaitOutputSignal() {
+    std::shared_lock use(deviceUse_);
+    for (;;) {
+        if (!outWake_.IsOpen()) return OutputSignal::Kill;
+        outWake_.Drain();
+        if (AbortRequested()) return OutputSignal::Abort;
+        if (Killed()) return OutputSignal::Kill;
+        if (OutputReady().WaitFor(kNoWait)) return OutputSignal::Ready;
+        pollfd wake{outWake_.PollFd(), POLLIN, 0};
+        if (!PollForever(&wake, 1)) return OutputSignal::Kill;
+    }
+}
+
+void TSioPosixDispatcher::RunOutThread() {
+    Acknowledge().Set();
+    for (;;) {
+        const OutputSignal signal = WaitOutputSignal();
+        if (signal == OutputSignal::Kill) break;
+        if (signal == OutputSignal::Abort) {
+            ObeyAbort();
+        } else {
+            if (Killed()) break;
+            DrainOutput();
+        }
+        if (Killed() || ClosePending()) break;
+    }
+    ObeyAbort();  // a purge waiting for this thread need not wait any longer
+}
+
+void TSioPosixDispatcher::DrainOutput() {
+    for (;;) {
+        if (AbortRequested()) {
+            ObeyAbort();
+            return;
+        }
+        if (Killed()) return;
+        const std::span<const std::uint8_t> stretch = TakeOutputStretch();
+        if (stretch.empty() || !SendStretch(stretch)) return;
+    }
+}
+
+bool TSioPosixDispatcher::SendStretch(std::span<const std::uint8_t> stretch) {
+    std::int32_t written;
+    {
+        std::shared_lock use(deviceUse_);
+        if (!device_.IsOpen()) return false;
+        written = device_.Write(stretch.data(), static_cast<std::uint32_t>(stretch.size()));
+    }
+    if (written > 0) {
+        AdvanceOutput(static_cast<std::uint32_t>(written));
+        return true;
+    }
+    if (written < 0) {  // the device refused the bytes: they are dropped
+        AdvanceOutput(static_cast<std::uint32_t>(stretch.size()));
+        return true;
+    }
+    switch (WaitWritable()) {
+        case WriteWait::Room:
+            return true;
+        case WriteWait::Woken:
+            return true;  // the loop looks at abort and kill, then tries again
+        case WriteWait::Gone:
+            AdvanceOutput(static_cast<std::uint32_t>(stretch.size()));
+            return true;
+    }
+    return false;
+}
+
+TSioPosixDispatcher::WriteWait TSioPosixDispatcher::WaitWritable() {
+    std::shared_lock use(deviceUse_);
+    if (!device_.IsOpen() || !outWake_.IsOpen()) return WriteWait::Woken;
+    pollfd fds[2] = {{device_.Fd(), POLLOUT, 0}, {outWake_.PollFd(), POLLIN, 0}};
+    if (!PollForever(fds, 2)) return WriteWait::Gone;
+    if (fds[1].revents != 0) {
+        outWake_.Drain();
+        return WriteWait::Woken;
+    }
+    if (fds[0].revents & kGone) return WriteWait::Gone;
+    return WriteWait::Room;
+}

@@ -1,0 +1,85 @@
+#include <iostream>
+
+#include "PosixPortFixture.h"
+
+using namespace std::chrono_literals;
+
+TEST_F(PosixPortTest, OpeningAndClosingLeavesNoDescriptorOrThreadBehind) {
+    const std::size_t fds = ProcEntries("fd");
+    const std::size_t tasks = ProcEntries("task");
+    for (int cycle = 0; cycle < 1000; ++cycle) {
+        ASSERT_EQ(Open(), 0) << "cycle " << cycle;
+        EXPECT_EQ(port.RunningThreads(), 3);
+        port.ClosePort();
+        ASSERT_FALSE(port.ThreadsStarted()) << "cycle " << cycle;
+    }
+    EXPECT_EQ(ProcEntries("fd"), fds);
+    EXPECT_TRUE(WaitUntil([&] { return ProcEntries("task") == tasks; }));
+
+    // The port still works after all that.
+    ASSERT_EQ(Open(), 0);
+    pty.Write("ok");
+    EXPECT_TRUE(PumpUntil([&] { return received == "ok"; }));
+}
+
+TEST_F(PosixPortTest, ClosingFromInsideAHandlerEndsAllThreeThreads) {
+    const std::size_t tasks = ProcEntries("task");
+    ASSERT_EQ(Open(), 0);
+    bool closedInHandler = false;
+    onMessage = [&](const TSioMessage&) {
+        if (closedInHandler) return;
+        closedInHandler = true;
+        port.ClosePort();
+        EXPECT_FALSE(port.IsOpen());  // the device goes at once, the threads after the handler
+    };
+    pty.Write("x");
+    ASSERT_TRUE(PumpUntil([&] { return closedInHandler && port.RunningThreads() == 0; }));
+    EXPECT_FALSE(port.ThreadsStarted());
+    EXPECT_TRUE(WaitUntil([&] { return ProcEntries("task") == tasks; }));
+
+    // The device is free again and the dispatcher can be opened anew.
+    onMessage = nullptr;
+    received.clear();
+    ASSERT_EQ(Open(), 0);
+    pty.Write("again");
+    EXPECT_TRUE(PumpUntil([&] { return received == "again"; }));
+}
+
+TEST_F(PosixPortTest, AVanishedDeviceCostsNoProcessorTimeAndStillCloses) {
+    const std::size_t tasks = ProcEntries("task");
+    ASSERT_EQ(Open(), 0);
+    pty.Write("hi");
+    ASSERT_TRUE(PumpUntil([&] { return received == "hi"; }));
+    SendAll("queued");
+    pty.CloseMaster();
+    // The device-event thread ends as after a failed wait; the other two keep the port open.
+    ASSERT_TRUE(PumpUntil([&] { return port.RunningThreads() == 2; }));
+    SendAll("into the void");
+    const double share = CpuShareOver(1000ms);
+    std::cout << "[ measured ] CPU share with the master closed: " << share * 100 << " %\n";
+    EXPECT_LT(share, 0.05);
+    EXPECT_TRUE(PumpUntil([&] { return port.OutputPending() == 0; }));  // dropped, not stuck
+
+    port.ClosePort();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.RunningThreads(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return ProcEntries("task") == tasks; }));
+}
+
+TEST_F(PosixPortTest, AFullInputRingWaitsQuietlyAndResumesWhenBytesAreTaken) {
+    ASSERT_EQ(Open(), 0);
+    readInHandler = false;
+    std::string sent(12000, 'a');
+    for (std::size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>('a' + i % 26);
+    pty.Write(sent);
+    ASSERT_TRUE(PumpUntil([&] { return port.InputCount() == 8192; }));
+    const double share = CpuShareOver(1000ms);
+    std::cout << "[ measured ] CPU share with the input ring full: " << share * 100 << " %\n";
+    EXPECT_LT(share, 0.05);
+
+    // Taking the bytes makes room; the rest waiting in the driver then follows.
+    for (int i = 0; i < 8192; ++i) received.push_back(static_cast<char>(port.ReadChar()));
+    readInHandler = true;
+    ASSERT_TRUE(PumpUntil([&] { return received.size() == sent.size(); }));
+    EXPECT_EQ(received, sent);
+}
