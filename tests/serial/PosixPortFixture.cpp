@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <filesystem>
+#include <thread>
 
 PosixPortTest::PosixPortTest()
     : loop([this](const TSioMessage& message) {
@@ -72,4 +73,9 @@ std::size_t ProcEntries(const char* folder) {
          std::filesystem::directory_iterator(std::string("/proc/self/") + folder))
         ++count;
     return count;
+}
+
+std::size_t SettledTaskCount() {
+    std::thread([] {}).join();
+    return ProcEntries("task");
 }

@@ -39,3 +39,7 @@ protected:
 
 // Entries of a /proc/self folder: open descriptors ("fd") or threads ("task").
 std::size_t ProcEntries(const char* folder);
+
+// The number of threads of the process once the runtime's own helper threads (a sanitizer
+// starts one with the first thread) exist.
+std::size_t SettledTaskCount();

@@ -4,15 +4,8 @@
 
 using namespace std::chrono_literals;
 
-// The number of threads of the process once any helper threads of the runtime (a sanitizer's,
-// started with the first thread) exist: one open and close comes first.
-#define SETTLED_TASK_COUNT(tasks)   \
-    ASSERT_EQ(Open(), 0);           \
-    port.ClosePort();               \
-    const std::size_t tasks = ProcEntries("task")
-
 TEST_F(PosixPortTest, OpeningAndClosingLeavesNoDescriptorOrThreadBehind) {
-    SETTLED_TASK_COUNT(tasks);
+    const std::size_t tasks = SettledTaskCount();
     const std::size_t fds = ProcEntries("fd");
     for (int cycle = 0; cycle < 1000; ++cycle) {
         ASSERT_EQ(Open(), 0) << "cycle " << cycle;
@@ -30,7 +23,7 @@ TEST_F(PosixPortTest, OpeningAndClosingLeavesNoDescriptorOrThreadBehind) {
 }
 
 TEST_F(PosixPortTest, ClosingFromInsideAHandlerEndsAllThreeThreads) {
-    SETTLED_TASK_COUNT(tasks);
+    const std::size_t tasks = SettledTaskCount();
     ASSERT_EQ(Open(), 0);
     bool closedInHandler = false;
     onMessage = [&](const TSioMessage&) {
@@ -53,7 +46,7 @@ TEST_F(PosixPortTest, ClosingFromInsideAHandlerEndsAllThreeThreads) {
 }
 
 TEST_F(PosixPortTest, AVanishedDeviceCostsNoProcessorTimeAndStillCloses) {
-    SETTLED_TASK_COUNT(tasks);
+    const std::size_t tasks = SettledTaskCount();
     ASSERT_EQ(Open(), 0);
     pty.Write("hi");
     ASSERT_TRUE(PumpUntil([&] { return received == "hi"; }));
