@@ -5,6 +5,7 @@
 #include "SioErrorCodes.h"
 #include "SioExcept.h"
 #include "SioExceptionDisplay.h"
+#include "SioPlatformDispatcher.h"
 #include "SioPortHooks.h"
 #include "SioPortRules.h"
 
@@ -80,9 +81,7 @@ void TSioCustomComPort::ValidateComNumber() {
 std::unique_ptr<TSioBaseDispatcher> TSioCustomComPort::CreateDispatcher() {
     if (factory_) return factory_(*this);
     if (deviceLayer_ != TDeviceLayer::dlWin32) CheckResult(nullptr, sio::ecNullApi);
-    // No device layer is built into this library yet.
-    CheckResult(nullptr, sio::ecNullApi);
-    return nullptr;
+    return MakeSioPlatformDispatcher(this);
 }
 
 std::string TSioCustomComPort::DevicePath() const {
