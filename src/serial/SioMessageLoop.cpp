@@ -9,7 +9,8 @@ struct TSioMessageLoop::TPendingSend {
     std::intptr_t result = 0;
 };
 
-TSioMessageLoop::TSioMessageLoop(TSioWindowProc procedure) : TSioNotifier(std::move(procedure)) {}
+TSioMessageLoop::TSioMessageLoop(TSioWindowProc procedure, std::function<void()> queued)
+    : TSioNotifier(std::move(procedure)), queued_(std::move(queued)) {}
 
 TSioMessageLoop::~TSioMessageLoop() {
     // Senders still waiting learn at once that their message will never run.
@@ -29,6 +30,7 @@ bool TSioMessageLoop::Post(const TSioMessage& message) {
         queue_.push_back({message, nullptr});
     }
     arrived_.notify_all();
+    if (queued_) queued_();
     return true;
 }
 
@@ -42,6 +44,7 @@ std::optional<std::intptr_t> TSioMessageLoop::Send(const TSioMessage& message,
         queue_.push_back({message, send});
     }
     arrived_.notify_all();
+    if (queued_) queued_();
     std::unique_lock sendLock(send->lock);
     const bool done = send->finished.wait_for(sendLock, timeout, [&] {
         return send->state == TPendingSend::State::Done ||

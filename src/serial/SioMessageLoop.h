@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 
 #include "SioNotifier.h"
@@ -13,7 +14,9 @@ class TSioMessageLoop final : public TSioNotifier {
   public:
     static constexpr std::size_t MaxPending = 4096;
 
-    explicit TSioMessageLoop(TSioWindowProc procedure = {});
+    // `queued`, when given, runs after every message was queued, on the queuing thread (a window
+    // system's loop uses it to wake its owner thread).
+    explicit TSioMessageLoop(TSioWindowProc procedure = {}, std::function<void()> queued = {});
     ~TSioMessageLoop() override;
 
     bool Post(const TSioMessage& message) override;
@@ -42,4 +45,5 @@ class TSioMessageLoop final : public TSioNotifier {
     std::condition_variable arrived_;
     std::deque<TEntry> queue_;
     bool quit_ = false;
+    std::function<void()> queued_;
 };
