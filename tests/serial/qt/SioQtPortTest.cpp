@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 #include "FakeSerialDevice.h"
-#include "ProcessCounts.h"
 #include "QtWaitUntil.h"
 #include "SioExceptionDisplay.h"
 #include "SioPort.h"
@@ -78,29 +77,6 @@ TEST_F(QtPortFixture, ClosingInsideAHandlerFinishesThroughTheEventLoop) {
     ASSERT_TRUE(QtWaitUntil([&] { return closeHeard; }));
     ASSERT_TRUE(QtWaitUntil([&] { return !port.Open(); }));
     EXPECT_EQ(port.Dispatcher(), nullptr);
-}
-
-TEST_F(QtPortFixture, TwoHundredCyclesLeaveNoThreadOrDescriptor) {
-    const int threads = ThreadCount();
-    const int descriptors = OpenDescriptorCount();
-    int avail = 0;
-    port.OnTriggerAvail = [&](TSioPort p, std::uint16_t count) {
-        ++avail;
-        while (count--) p->ReadChar();
-        if (avail % 2 == 0) p->SetOpen(false);  // every other cycle closes from the handler
-    };
-    for (int i = 0; i < 200; ++i) {
-        port.SetOpen(true);
-        if (i % 10 == 0) {
-            const int before = avail;
-            device->Arrive("z");
-            ASSERT_TRUE(QtWaitUntil([&] { return avail == before + 1; }));
-        }
-        port.SetOpen(false);
-        ASSERT_TRUE(QtWaitUntil([&] { return !port.Open(); }));
-    }
-    EXPECT_TRUE(QtWaitUntil([&] { return ThreadCount() == threads; }));
-    EXPECT_EQ(OpenDescriptorCount(), descriptors);
 }
 
 TEST(SioSelCom, OffersTheAvailablePortsAndYieldsTheChosenNumber) {
