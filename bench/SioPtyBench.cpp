@@ -88,8 +88,8 @@ std::thread Talker(PtyPair& pty) {
 std::thread Listener(PtyPair& pty, std::size_t& got) {
     return std::thread([&pty, &got] {
         while (got < kStream) {
-            const std::string piece = pty.Read(std::min(kStream - got, std::size_t{65536}),
-                                               std::chrono::seconds(10));
+            const std::string piece =
+                pty.Read(std::min(kStream - got, std::size_t{65536}), std::chrono::seconds(10));
             if (piece.empty()) return;
             got += piece.size();
         }
@@ -99,7 +99,7 @@ std::thread Listener(PtyPair& pty, std::size_t& got) {
 // --- Plain system calls -------------------------------------------------------------------
 
 class PlainLine {
-public:
+  public:
     explicit PlainLine(const std::string& path)
         : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
         termios t{};
@@ -131,7 +131,7 @@ public:
         }
     }
 
-private:
+  private:
     void Wait(short events) {
         pollfd p{fd_, events, 0};
         ::poll(&p, 1, 10000);
@@ -188,7 +188,7 @@ Stream PlainTransmit() {
 
 // A com port on COM<n> linked to a fresh pseudo-terminal, its events pumped by `loop`.
 class StackLine {
-public:
+  public:
     StackLine() {
         std::filesystem::create_symlink(pty.SlavePath(), PortFolder() + "/COM9");
         SetSioNotifierFactory([this](TSioWindowProc procedure) {

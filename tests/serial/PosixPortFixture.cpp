@@ -29,7 +29,8 @@ std::int32_t PosixPortTest::Open(std::uint16_t outSize) {
 
 bool PosixPortTest::PumpUntil(const std::function<bool()>& condition,
                               std::chrono::milliseconds limit) {
-    return WaitUntil(condition, limit, [this] { loop.WaitAndPumpOne(std::chrono::milliseconds(1)); });
+    return WaitUntil(condition, limit,
+                     [this] { loop.WaitAndPumpOne(std::chrono::milliseconds(1)); });
 }
 
 void PosixPortTest::SendAll(const std::string& bytes) {

@@ -16,7 +16,7 @@
 // message loop of the test thread (as to the com port's window); the test plays the instrument
 // on the master. By default every data-available notification reads all announced bytes.
 class PosixPortTest : public ::testing::Test {
-protected:
+  protected:
     PosixPortTest();
 
     std::int32_t Open(std::uint16_t outSize = 4096);

@@ -15,7 +15,7 @@ namespace {
 
 // A fake kernel device tree and port folder, both found through the environment.
 class ComPortTableTest : public ::testing::Test {
-protected:
+  protected:
     void AddTty(const std::string& name, bool hasDevice, int type = -1) {
         const fs::path entry = fs::path(root_.Path()) / "class/tty" / name;
         fs::create_directories(entry);
@@ -53,12 +53,12 @@ TEST(ComNumberForTtyName, MapsEachFamilyAndRejectsOtherNames) {
 
 TEST_F(ComPortTableTest, ListsRealPortsOnlyAndSkipsPhantomsAndVirtualTtys) {
     AddTty("ttyS0", true, 4);
-    AddTty("ttyS1", true, 0);   // registered by the driver, no UART behind it
-    AddTty("ttyS2", false);     // no hardware link
+    AddTty("ttyS1", true, 0);  // registered by the driver, no UART behind it
+    AddTty("ttyS2", false);    // no hardware link
     AddTty("ttyUSB0", true);
     AddTty("ttyACM1", true);
-    AddTty("tty0", true);       // a console, not a port
-    AddTty("rfcomm0", true);    // Bluetooth links are never built-in ports
+    AddTty("tty0", true);     // a console, not a port
+    AddTty("rfcomm0", true);  // Bluetooth links are never built-in ports
 
     const auto entries = SerialCommEntries();
     EXPECT_EQ(Data(entries), (std::vector<std::string>{"COM1", "COM33", "COM66"}));
@@ -73,7 +73,7 @@ TEST_F(ComPortTableTest, PublishedLinksWinAndBluetoothLinksAreNamedForSkipping) 
     Publish("COM1", pty.SlavePath());  // takes the number of the built-in ttyS0
     fs::create_directory(Ports() / "devs");
     fs::create_symlink("/dev/null", Ports() / "devs/rfcomm3");
-    Publish("COM20", "devs/rfcomm3");  // relative, to a Bluetooth link
+    Publish("COM20", "devs/rfcomm3");    // relative, to a Bluetooth link
     Publish("COM12", Ports() / "gone");  // the device has vanished
     std::ofstream(Ports() / "COM7") << "not a device";
     Publish("COMx", "/dev/null");

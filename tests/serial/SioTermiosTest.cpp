@@ -96,7 +96,8 @@ TEST(SioTermios, FlowControlMapsToTheDriversHandshakes) {
 TEST(SioTermios, RefusesWhatTheLineCannotDoAndLeavesTheSettingsAlone) {
     const termios before = CookedTerminal();
     termios t = before;
-    EXPECT_EQ(SioDcbToTermios(Record(12345, 8, sio::NoParity, sio::OneStopBit), t), sio::ecBaudRate);
+    EXPECT_EQ(SioDcbToTermios(Record(12345, 8, sio::NoParity, sio::OneStopBit), t),
+              sio::ecBaudRate);
     EXPECT_EQ(SioDcbToTermios(Record(9600, 9, sio::NoParity, sio::OneStopBit), t), sio::ecByteSize);
     EXPECT_EQ(SioDcbToTermios(Record(9600, 8, 7, sio::OneStopBit), t), -EINVAL);
     EXPECT_EQ(SioDcbToTermios(Record(9600, 8, sio::NoParity, 5), t), -EINVAL);

@@ -19,4 +19,6 @@ ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value)
     Apply(name_, value);
 }
 
-ScopedEnv::~ScopedEnv() { Apply(name_, previous_); }
+ScopedEnv::~ScopedEnv() {
+    Apply(name_, previous_);
+}

@@ -32,7 +32,9 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-bool IsBluetoothLink(const std::string& name) { return StartsWith(name, "rfcomm"); }
+bool IsBluetoothLink(const std::string& name) {
+    return StartsWith(name, "rfcomm");
+}
 
 // The 8250 driver registers a fixed number of ttyS ports whether or not a UART answers; the
 // ones without hardware report the unknown port type 0.
@@ -82,7 +84,8 @@ void AddPublishedPorts(Table& table) {
 // Ports the kernel knows with real hardware behind them.
 void AddBuiltInPorts(Table& table) {
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(fs::path(SioSysfsRoot()) / "class/tty", error)) {
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(SioSysfsRoot()) / "class/tty", error)) {
         const std::string name = entry.path().filename().string();
         const int number = ComNumberForTtyName(name);
         if (number == 0 || !fs::exists(entry.path() / "device", error)) continue;

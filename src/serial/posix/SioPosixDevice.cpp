@@ -17,11 +17,28 @@
 namespace {
 
 // The device simply has no such control (pseudo-terminals have no modem lines).
-bool Unsupported(int error) { return error == ENOTTY || error == EINVAL || error == ENOSYS; }
+bool Unsupported(int error) {
+    return error == ENOTTY || error == EINVAL || error == ENOSYS;
+}
+
+// One read or write on a non-blocking descriptor: the bytes moved, 0 when it would block, or
+// the code of the failure; interrupted calls are repeated.
+template <typename Call>
+std::int32_t Transfer(Call call) {
+    for (;;) {
+        const ssize_t n = call();
+        if (n >= 0) return static_cast<std::int32_t>(n);
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+        return SioCodeForErrno(errno);
+    }
+}
 
 }  // namespace
 
-TSioPosixDevice::~TSioPosixDevice() { Close(); }
+TSioPosixDevice::~TSioPosixDevice() {
+    Close();
+}
 
 std::int32_t TSioPosixDevice::Open(const std::string& path) {
     if (fd_ >= 0) return SioDeviceHeldCode();
@@ -53,23 +70,11 @@ std::int32_t TSioPosixDevice::Close() {
 }
 
 std::int32_t TSioPosixDevice::Read(std::uint8_t* buffer, std::uint32_t size) {
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer, size);
-        if (n >= 0) return static_cast<std::int32_t>(n);
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
-        return SioCodeForErrno(errno);
-    }
+    return Transfer([&] { return ::read(fd_, buffer, size); });
 }
 
 std::int32_t TSioPosixDevice::Write(const std::uint8_t* data, std::uint32_t size) {
-    for (;;) {
-        const ssize_t n = ::write(fd_, data, size);
-        if (n >= 0) return static_cast<std::int32_t>(n);
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
-        return SioCodeForErrno(errno);
-    }
+    return Transfer([&] { return ::write(fd_, data, size); });
 }
 
 std::int32_t TSioPosixDevice::GetAttributes(termios& settings) const {

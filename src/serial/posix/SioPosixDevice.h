@@ -10,7 +10,7 @@
 // counters, such as pseudo-terminals, answer as a quiet line: no lines up, no errors.
 // Not thread-safe by itself: the dispatcher keeps the descriptor alive while threads use it.
 class TSioPosixDevice {
-public:
+  public:
     TSioPosixDevice() = default;
     ~TSioPosixDevice();
     TSioPosixDevice(const TSioPosixDevice&) = delete;
@@ -46,7 +46,7 @@ public:
     // Discards the driver's pending input (TCIFLUSH) or output (TCOFLUSH). → 0 or code.
     std::int32_t Flush(int queue) const;
 
-private:
+  private:
     struct ErrorCounts {
         std::uint32_t bufferOverrun = 0, overrun = 0, parity = 0, frame = 0, breaks = 0;
     };

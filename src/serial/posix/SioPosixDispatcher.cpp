@@ -22,7 +22,9 @@ constexpr std::int32_t kEscClearBreak = 9;
 TSioPosixDispatcher::TSioPosixDispatcher(TSioCustomComPort* owner, TSioClock* clock)
     : TSioBaseDispatcher(owner, clock) {}
 
-TSioPosixDispatcher::~TSioPosixDispatcher() { Shutdown(); }
+TSioPosixDispatcher::~TSioPosixDispatcher() {
+    Shutdown();
+}
 
 std::string TSioPosixDispatcher::ResolveDeviceName(const std::string& name) {
     std::string port = name;
@@ -103,13 +105,26 @@ std::int32_t TSioPosixDispatcher::DeviceEscape(std::int32_t function) {
     std::shared_lock use(deviceUse_);
     if (!device_.IsOpen()) return 0;
     switch (function) {
-        case sio::EscSetRts: device_.SetModemLines(TIOCM_RTS, true); break;
-        case sio::EscClrRts: device_.SetModemLines(TIOCM_RTS, false); break;
-        case sio::EscSetDtr: device_.SetModemLines(TIOCM_DTR, true); break;
-        case sio::EscClrDtr: device_.SetModemLines(TIOCM_DTR, false); break;
-        case kEscSetBreak: device_.SetBreak(true); break;
-        case kEscClearBreak: device_.SetBreak(false); break;
-        default: break;
+        case sio::EscSetRts:
+            device_.SetModemLines(TIOCM_RTS, true);
+            break;
+        case sio::EscClrRts:
+            device_.SetModemLines(TIOCM_RTS, false);
+            break;
+        case sio::EscSetDtr:
+            device_.SetModemLines(TIOCM_DTR, true);
+            break;
+        case sio::EscClrDtr:
+            device_.SetModemLines(TIOCM_DTR, false);
+            break;
+        case kEscSetBreak:
+            device_.SetBreak(true);
+            break;
+        case kEscClearBreak:
+            device_.SetBreak(false);
+            break;
+        default:
+            break;
     }
     return 0;
 }
@@ -132,7 +147,9 @@ std::uint32_t TSioPosixDispatcher::DeviceStatus(TSioDeviceStatus& status) {
     return flags;
 }
 
-std::int32_t TSioPosixDispatcher::DeviceEvents(std::int32_t) { return 0; }
+std::int32_t TSioPosixDispatcher::DeviceEvents(std::int32_t) {
+    return 0;
+}
 
 std::int32_t TSioPosixDispatcher::DeviceYield() {
     ::sched_yield();

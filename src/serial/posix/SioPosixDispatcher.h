@@ -26,7 +26,7 @@
 // exclusively after waking the threads that wait in poll(). Nothing that holds it shared waits
 // for another lock.
 class TSioPosixDispatcher final : public TSioBaseDispatcher {
-public:
+  public:
     explicit TSioPosixDispatcher(TSioCustomComPort* owner = nullptr, TSioClock* clock = nullptr);
     ~TSioPosixDispatcher() override;
 
@@ -34,7 +34,7 @@ public:
     // port table, empty when that port is not present; any other name is a path already.
     static std::string ResolveDeviceName(const std::string& name);
 
-protected:
+  protected:
     std::int32_t DeviceEscape(std::int32_t function) override;
     std::int32_t DevicePurge(std::int32_t queue) override;
     std::uint32_t DeviceStatus(TSioDeviceStatus& status) override;
@@ -56,7 +56,7 @@ protected:
     void RunOutThread() override;
     void WakeDeviceWait() override;
 
-private:
+  private:
     enum class OutputSignal { Ready, Abort, Kill };
     enum class WriteWait { Room, Woken, Gone };
 

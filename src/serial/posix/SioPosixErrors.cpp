@@ -3,36 +3,27 @@
 #include <cerrno>
 
 #include "SioErrorCodes.h"
-#include "SioMessageTable.h"
+#include "SioIoResult.h"
 
 std::int32_t SioCodeForErrno(int errorNumber) {
     switch (errorNumber) {
-        case ENOENT:
-        case ENXIO:
+        case ENXIO:  // a device node without its device
         case ENODEV:
             return sio::ecFileNotFound;
-        case ENOTDIR:
-            return sio::ecPathNotFound;
-        case EMFILE:
-        case ENFILE:
-            return sio::ecTooManyFiles;
         case EBUSY:
             return SioDeviceHeldCode();
-        case EBADF:
-            return sio::ecInvalidHandle;
-        case ENOMEM:
-            return sio::ecOutOfMemory;
-        case ENOSPC:
-            return sio::ecDiskFull;
-        case EROFS:
-            return sio::ecWriteProtected;
+        // Refused access is not "held": the user must learn the system's own reason.
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+            return -errorNumber;
         case EIO:
             return sio::ecGeneralFailure;
         default:
-            break;
+            return IoResultFromErrno(errorNumber);  // the file rules for everything else
     }
-    if (errorNumber <= 0 || SioMessageText(errorNumber) != nullptr) return sio::ecGeneralFailure;
-    return -errorNumber;
 }
 
-std::int32_t SioDeviceHeldCode() { return sio::ecAccessDenied; }
+std::int32_t SioDeviceHeldCode() {
+    return sio::ecAccessDenied;
+}

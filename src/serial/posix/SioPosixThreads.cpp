@@ -99,7 +99,9 @@ void TSioPosixDispatcher::RunComThread() {
 
 // --- Output thread --------------------------------------------------------------------------
 
-bool TSioPosixDispatcher::AbortRequested() { return OutputAbort().WaitFor(kNoWait); }
+bool TSioPosixDispatcher::AbortRequested() {
+    return OutputAbort().WaitFor(kNoWait);
+}
 
 void TSioPosixDispatcher::ObeyAbort() {
     abortsObeyed_ = abortsRequested_.load();

@@ -8,13 +8,13 @@
 namespace {
 
 constexpr std::pair<std::uint32_t, speed_t> kRates[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},
-    {150, B150},       {200, B200},       {300, B300},       {600, B600},
-    {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
-    {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
-    {115200, B115200}, {230400, B230400},
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},
+    {150, B150},         {200, B200},         {300, B300},         {600, B600},
+    {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
+    {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+    {115200, B115200},   {230400, B230400},
 #ifdef B460800
-    {460800, B460800}, {500000, B500000}, {576000, B576000}, {921600, B921600},
+    {460800, B460800},   {500000, B500000},   {576000, B576000},   {921600, B921600},
     {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
     {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
 #endif
@@ -47,26 +47,46 @@ std::int32_t SioDcbToTermios(const TSioDcb& dcb, termios& settings) {
     if (!SpeedForRate(sio::BaudFromDcbValue(dcb.BaudRate), speed)) return sio::ecBaudRate;
     tcflag_t size;
     switch (dcb.ByteSize) {
-        case 5: size = CS5; break;
-        case 6: size = CS6; break;
-        case 7: size = CS7; break;
-        case 8: size = CS8; break;
-        default: return sio::ecByteSize;
+        case 5:
+            size = CS5;
+            break;
+        case 6:
+            size = CS6;
+            break;
+        case 7:
+            size = CS7;
+            break;
+        case 8:
+            size = CS8;
+            break;
+        default:
+            return sio::ecByteSize;
     }
     tcflag_t parity;
     switch (dcb.Parity) {
-        case sio::NoParity: parity = 0; break;
-        case sio::OddParity: parity = PARENB | PARODD; break;
-        case sio::EvenParity: parity = PARENB; break;
-        case sio::MarkParity: parity = PARENB | CMSPAR | PARODD; break;
-        case sio::SpaceParity: parity = PARENB | CMSPAR; break;
-        default: return -EINVAL;
+        case sio::NoParity:
+            parity = 0;
+            break;
+        case sio::OddParity:
+            parity = PARENB | PARODD;
+            break;
+        case sio::EvenParity:
+            parity = PARENB;
+            break;
+        case sio::MarkParity:
+            parity = PARENB | CMSPAR | PARODD;
+            break;
+        case sio::SpaceParity:
+            parity = PARENB | CMSPAR;
+            break;
+        default:
+            return -EINVAL;
     }
     if (dcb.Parity >= sio::MarkParity && CMSPAR == 0) return -EINVAL;
     if (dcb.StopBits > sio::TwoStopBits) return -EINVAL;
 
     settings.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                              ICRNL | IXON | IXOFF | IXANY | INPCK | IGNPAR);
+                                               ICRNL | IXON | IXOFF | IXANY | INPCK | IGNPAR);
     settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
@@ -74,8 +94,7 @@ std::int32_t SioDcbToTermios(const TSioDcb& dcb, termios& settings) {
     // 1.5 stop bits exist only with 5-bit characters, where the UART gives them for CSTOPB.
     if (dcb.StopBits != sio::OneStopBit) settings.c_cflag |= CSTOPB;
     if (dcb.Flags & sio::dcbParity) settings.c_iflag |= INPCK;
-    const bool rtsHandshake =
-        (dcb.Flags & sio::dcbRtsControlMask) == sio::dcbRtsControlHandshake;
+    const bool rtsHandshake = (dcb.Flags & sio::dcbRtsControlMask) == sio::dcbRtsControlHandshake;
     if ((dcb.Flags & sio::dcbOutxCtsFlow) || rtsHandshake) settings.c_cflag |= CRTSCTS;
     if (dcb.Flags & sio::dcbOutX) settings.c_iflag |= IXON;
     if (dcb.Flags & sio::dcbInX) settings.c_iflag |= IXOFF;
@@ -91,10 +110,18 @@ std::int32_t SioDcbToTermios(const TSioDcb& dcb, termios& settings) {
 void SioDcbFromTermios(const termios& settings, TSioDcb& dcb) {
     if (const std::uint32_t rate = RateForSpeed(cfgetospeed(&settings))) dcb.BaudRate = rate;
     switch (settings.c_cflag & CSIZE) {
-        case CS5: dcb.ByteSize = 5; break;
-        case CS6: dcb.ByteSize = 6; break;
-        case CS7: dcb.ByteSize = 7; break;
-        default: dcb.ByteSize = 8; break;
+        case CS5:
+            dcb.ByteSize = 5;
+            break;
+        case CS6:
+            dcb.ByteSize = 6;
+            break;
+        case CS7:
+            dcb.ByteSize = 7;
+            break;
+        default:
+            dcb.ByteSize = 8;
+            break;
     }
     const tcflag_t parity = settings.c_cflag & (PARENB | PARODD | CMSPAR);
     if (!(parity & PARENB))

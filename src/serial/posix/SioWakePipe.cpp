@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-TSioWakePipe::~TSioWakePipe() { Close(); }
+TSioWakePipe::~TSioWakePipe() {
+    Close();
+}
 
 bool TSioWakePipe::Create() {
     Close();

@@ -4,7 +4,7 @@
 // can also be woken on purpose (the self-pipe). A wake stays pending until drained, so a wake
 // that comes just before the poll is not lost. Wake and Drain never block.
 class TSioWakePipe {
-public:
+  public:
     TSioWakePipe() = default;
     ~TSioWakePipe();
     TSioWakePipe(const TSioWakePipe&) = delete;
@@ -18,7 +18,7 @@ public:
     void Wake() const;
     void Drain() const;
 
-private:
+  private:
     int read_ = -1;
     int write_ = -1;
 };
