@@ -230,6 +230,10 @@ TEST_F(PortFixture, HandlerExceptionsAreShownOnceAndDeliveryGoesOn) {
 }
 
 TEST_F(PortFixture, ManyOpenCloseCyclesLeaveNoThreadBehind) {
+    // The baseline follows one full cycle: runtimes (a sanitizer's, for one) start helper
+    // threads of their own at the first thread.
+    port.SetOpen(true);
+    port.SetOpen(false);
     const int before = ThreadCount();
     int avail = 0;
     port.OnTriggerAvail = [&](TSioPort p, std::uint16_t count) {
@@ -244,7 +248,7 @@ TEST_F(PortFixture, ManyOpenCloseCyclesLeaveNoThreadBehind) {
         }
         port.SetOpen(false);
     }
-    EXPECT_EQ(ThreadCount(), before);
+    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == before; }));
 }
 
 TEST_F(PortFixture, CloseOutsideHandlersIsImmediateEvenWhileADeliveryWaits) {
