@@ -1,5 +1,7 @@
 #include "InstrumentEngine.h"
 
+#include "ESimError.h"
+
 namespace sim {
 
 namespace {
@@ -17,6 +19,15 @@ InstrumentEngine::InstrumentEngine(InstrumentIdentity identity, InstrumentClock 
 
 const std::string& InstrumentEngine::Register(int index) const {
     return registers_.at(static_cast<std::size_t>(index));
+}
+
+void InstrumentEngine::SetRegisters(const Registers& registers) {
+    // A register of another width would go out as a reply of the wrong length.
+    for (std::size_t i = 0; i < registers.size(); ++i)
+        if (registers[i].size() != kRegisterWidth)
+            throw ESimError("Register " + std::to_string(i) + " must hold 16 characters, not " +
+                            std::to_string(registers[i].size()));
+    registers_ = registers;
 }
 
 std::vector<std::string> InstrumentEngine::Feed(std::string_view bytes) {

@@ -34,7 +34,8 @@ public:
     const InstrumentIdentity& Identity() const { return identity_; }
     const Registers& AllRegisters() const { return registers_; }
     const std::string& Register(int index) const;
-    void SetRegisters(const Registers& registers) { registers_ = registers; }
+    // Every register holds exactly 16 characters; raises ESimError otherwise, changing nothing.
+    void SetRegisters(const Registers& registers);
     const InstrumentClock& Clock() const { return clock_; }
 
     // Why a frame got no reply, for the conversation log.

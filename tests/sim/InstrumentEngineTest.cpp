@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "ESimError.h"
 #include "InstrumentEngine.h"
 
 using namespace sim;
@@ -103,4 +105,75 @@ TEST_F(InstrumentEngineTest, AssemblesFramesFromPiecesAndSkipsNoiseAndBrokenStar
     EXPECT_FALSE(engine.InsideFrame());
     Ask("!A12");
     EXPECT_TRUE(engine.InsideFrame());
+}
+
+// The Bluetooth tab: an address travels as 13 characters behind "000", reversed; a friendly
+// name like any list entry. Frames worked out by hand.
+TEST_F(InstrumentEngineTest, BluetoothAddressesAndNamesTravelInTheirOwnForms) {
+    // Address entry 0 written as "AABBCCDDEEFF": 13 wide, "000" in front, reversed.
+    // 267 + "20028" 248 + " FFEEDDCCBBAA000" 966 = 1481 -> E1; reply 248 - 50 + 966 -> A4.
+    EXPECT_EQ(Ask("!A123420028 FFEEDDCCBBAA000E1\r"), ":A123420028 FFEEDDCCBBAA000A4\r");
+    EXPECT_EQ(engine.Register(40), " FFEEDDCCBBAA000");
+    EXPECT_EQ(Ask("!A12343002808\r"), ":A123430028 FFEEDDCCBBAA000A4\r");
+
+    // The last address and the last friendly name as a new instrument holds them; the program
+    // reads the Bluetooth tab from register 226 down.
+    EXPECT_EQ(Ask("!A12343002F16\r"), ":A12343002F 0027ADD7A10000023\r");
+    EXPECT_EQ(Ask("!A1234300E215\r"), ":A1234300E2       tinu naoL21\r");
+}
+
+namespace {
+
+// The program's side, written out separately: its command frame and its check of a reply.
+std::string ProgramFrame(const std::string& serial, const std::string& payload) {
+    unsigned sum = 0;
+    for (const char c : serial + payload) sum += static_cast<unsigned char>(c);
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02X", sum % 256);
+    return "!" + serial + payload + digits + "\r";
+}
+
+bool ProgramAccepts(const std::string& reply, const std::string& serial) {
+    if (reply.size() < 10 || reply.front() != ':' || reply.back() != '\r') return false;
+    const std::string frame = reply.substr(0, reply.size() - 1);
+    unsigned sum = 0;
+    for (std::size_t i = 7; i + 2 < frame.size(); ++i) sum += static_cast<unsigned char>(frame[i]);
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02X", sum % 256);
+    return frame.substr(1, 5) == serial && frame.substr(frame.size() - 2) == digits;
+}
+
+std::string Hex4(int value) {
+    char digits[5];
+    std::snprintf(digits, sizeof digits, "%04X", value);
+    return digits;
+}
+
+}  // namespace
+
+// Every register the program's list transfers touch, from the first address to the company
+// name, two trailers beyond the 70 it transfers included: each read and each write is answered
+// with a frame the program accepts, carrying the register it asked for and 16 characters.
+TEST_F(InstrumentEngineTest, AnswersEveryReadAndWriteOfTheProgramsListTransfers) {
+    for (int reg = 40; reg <= 255; ++reg) {
+        SCOPED_TRACE(reg);
+        const std::string read = Ask(ProgramFrame("A1234", "3" + Hex4(reg)));
+        ASSERT_TRUE(ProgramAccepts(read, "A1234")) << read;
+        EXPECT_EQ(read.substr(6, 5), "3" + Hex4(reg));
+        EXPECT_EQ(read.size(), 30u);
+
+        std::string text = "Entry " + std::to_string(reg);
+        text.resize(16, ' ');
+        const std::string stored(text.rbegin(), text.rend());
+        const std::string echo = Ask(ProgramFrame("A1234", "2" + Hex4(reg) + stored));
+        ASSERT_TRUE(ProgramAccepts(echo, "A1234")) << echo;
+        EXPECT_EQ(echo.substr(6, 21), "2" + Hex4(reg) + stored);
+    }
+}
+
+TEST_F(InstrumentEngineTest, RefusesRegistersOfAnotherWidth) {
+    Registers registers = engine.AllRegisters();
+    registers[255] = "Too short";
+    EXPECT_THROW(engine.SetRegisters(registers), ESimError);
+    EXPECT_EQ(Ask("!A1234300FF2A\r"), ":A1234300FF teelF etaghtroNC8\r");
 }

@@ -33,6 +33,8 @@ public:
     const std::string& DevicePath() const { return pty_.SlavePath(); }
 
     // What the instrument holds and what it has been sent so far (safe while it serves).
+    // A register takes 16 characters as the instrument stores them (list texts reversed);
+    // another width raises ESimError.
     std::string Register(int index) const;
     void SetRegister(int index, const std::string& text);
     std::string Received() const;
