@@ -7,7 +7,9 @@
 #include "PtyPair.h"
 #include "SioErrorCodes.h"
 #include "SioExcept.h"
+#include "SioMessages.h"
 #include "SioPosixDevice.h"
+#include "SioPosixDispatcher.h"
 #include "SioPosixErrors.h"
 #include "TempDir.h"
 #include "WaitUntil.h"
@@ -85,4 +87,13 @@ TEST(SioPosixDevice, AVanishedDeviceFailsWithoutLookingHeld) {
     EXPECT_NE(written, -5);
     EXPECT_EQ(device.ModemLines(), 0);
     EXPECT_EQ(device.Close(), 0);
+}
+
+TEST(SioModemEvents, ReportsChangedLinesAndTheRingComingUp) {
+    EXPECT_EQ(SioModemEvents(0x00, 0x00), 0u);
+    EXPECT_EQ(SioModemEvents(0x30, 0x30), 0u);
+    EXPECT_EQ(SioModemEvents(0x00, sio::ModemCts | sio::ModemDcd), sio::EvCts | sio::EvRlsd);
+    EXPECT_EQ(SioModemEvents(sio::ModemDsr, 0x00), sio::EvDsr);
+    EXPECT_EQ(SioModemEvents(0x00, sio::ModemRing), sio::EvRing);
+    EXPECT_EQ(SioModemEvents(sio::ModemRing, 0x00), 0u);  // only the start of a ring counts
 }

@@ -106,6 +106,11 @@ std::uint8_t TSioPosixDevice::ModemLines() const {
     return status;
 }
 
+bool TSioPosixDevice::HasModemLines() const {
+    int lines = 0;
+    return ::ioctl(fd_, TIOCMGET, &lines) == 0;
+}
+
 bool TSioPosixDevice::ReadErrorCounts(ErrorCounts& counts) const {
 #if defined(TIOCGICOUNT)
     serial_icounter_struct icount{};

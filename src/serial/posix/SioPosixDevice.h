@@ -38,6 +38,8 @@ class TSioPosixDevice {
     std::int32_t SetBreak(bool on) const;
     // Current lines as the modem status nibble: 0x10 CTS, 0x20 DSR, 0x40 ring, 0x80 carrier.
     std::uint8_t ModemLines() const;
+    // Whether the device has modem lines at all (a pseudo-terminal has none).
+    bool HasModemLines() const;
     // Line errors since the last call (0x01 receive overrun, 0x02 overrun, 0x04 parity,
     // 0x08 framing, 0x10 break), from the driver's error counters.
     std::uint32_t TakeLineErrors();

@@ -52,6 +52,8 @@ std::intptr_t TSioPosixDispatcher::DeviceOpen(const std::string& name, std::uint
         return sio::ecOutOfMemory;
     }
     inputStalled_ = false;
+    watchModemLines_ = device_.HasModemLines();
+    lastModemLines_ = device_.ModemLines();
     {
         std::lock_guard status(statusLock_);
         settings_ = TSioDcb{};

@@ -25,6 +25,10 @@
 // wake-up pipes) alive while a thread uses it: every use holds it shared, closing holds it
 // exclusively after waking the threads that wait in poll(). Nothing that holds it shared waits
 // for another lock.
+// The device events for a change of the modem status nibble from `before` to `now`: CTS, DSR
+// and carrier on any change, ring when the ring line comes up.
+std::uint32_t SioModemEvents(std::uint8_t before, std::uint8_t now);
+
 class TSioPosixDispatcher final : public TSioBaseDispatcher {
   public:
     explicit TSioPosixDispatcher(TSioCustomComPort* owner = nullptr, TSioClock* clock = nullptr);
@@ -72,6 +76,8 @@ class TSioPosixDispatcher final : public TSioBaseDispatcher {
     // Device-event thread: after each service pass, decides whether the driver holds bytes the
     // dispatcher cannot take (the input ring is full), so that the wait leaves the device out.
     void NoteInputStall(std::uint64_t readsBefore);
+    // The modem-line events since the last look (device-event thread only).
+    std::uint32_t TakeModemEvents();
     void WakeWorkers();
 
     std::shared_mutex deviceUse_;
@@ -81,6 +87,11 @@ class TSioPosixDispatcher final : public TSioBaseDispatcher {
 
     std::mutex statusLock_;  // the line-error counters and the settings record below
     TSioDcb settings_;
+
+    // Modem lines have no event a poll() can wait for: on a device that has them the event wait
+    // looks at them every 50 ms and reports changes as device events.
+    bool watchModemLines_ = false;
+    std::uint8_t lastModemLines_ = 0;
 
     std::atomic<std::uint64_t> reads_{0};
     std::atomic<bool> inputStalled_{false};

@@ -15,16 +15,32 @@ constexpr std::chrono::hours kLongWait{1};
 constexpr std::chrono::milliseconds kNoWait{0};
 
 constexpr short kGone = POLLHUP | POLLERR | POLLNVAL;
+constexpr int kModemLookMs = 50;
 
-// poll() without a time limit, resumed after a signal. False when it failed.
-bool PollForever(pollfd* fds, nfds_t count) {
+// poll() resumed after a signal: the number of ready descriptors (0 when `limitMs` passed), or
+// −1 when it failed. A limit of −1 waits without one.
+int Poll(pollfd* fds, nfds_t count, int limitMs) {
     for (;;) {
-        if (::poll(fds, count, -1) >= 0) return true;
-        if (errno != EINTR) return false;
+        const int ready = ::poll(fds, count, limitMs);
+        if (ready >= 0 || errno != EINTR) return ready;
     }
 }
 
+bool PollForever(pollfd* fds, nfds_t count) {
+    return Poll(fds, count, -1) >= 0;
+}
+
 }  // namespace
+
+std::uint32_t SioModemEvents(std::uint8_t before, std::uint8_t now) {
+    const std::uint8_t changed = before ^ now;
+    std::uint32_t events = 0;
+    if (changed & sio::ModemCts) events |= sio::EvCts;
+    if (changed & sio::ModemDsr) events |= sio::EvDsr;
+    if (changed & sio::ModemDcd) events |= sio::EvRlsd;
+    if ((changed & now) & sio::ModemRing) events |= sio::EvRing;
+    return events;
+}
 
 void TSioPosixDispatcher::WakeDeviceWait() {
     std::shared_lock use(deviceUse_);
@@ -54,7 +70,15 @@ bool TSioPosixDispatcher::DeviceWaitEvent(std::uint32_t& eventMask) {
         if (Killed() || !device_.IsOpen()) return false;
         const short watch = inputStalled_ ? 0 : POLLIN;
         pollfd fds[2] = {{device_.Fd(), watch, 0}, {comWake_.PollFd(), POLLIN, 0}};
-        if (!PollForever(fds, 2)) return false;
+        const int ready = Poll(fds, 2, watchModemLines_ ? kModemLookMs : -1);
+        if (ready < 0) return false;
+        if (ready == 0) {
+            if (const std::uint32_t events = TakeModemEvents()) {
+                eventMask = events;
+                return true;
+            }
+            continue;
+        }
         if (fds[1].revents != 0) {
             comWake_.Drain();
             continue;
@@ -67,6 +91,13 @@ bool TSioPosixDispatcher::DeviceWaitEvent(std::uint32_t& eventMask) {
             return true;
         }
     }
+}
+
+std::uint32_t TSioPosixDispatcher::TakeModemEvents() {
+    const std::uint8_t now = device_.ModemLines();
+    const std::uint32_t events = SioModemEvents(lastModemLines_, now);
+    lastModemLines_ = now;
+    return events;
 }
 
 void TSioPosixDispatcher::NoteInputStall(std::uint64_t readsBefore) {
