@@ -2,9 +2,6 @@
 
 #include <sys/resource.h>
 
-#include <filesystem>
-#include <thread>
-
 PosixPortTest::PosixPortTest()
     : loop([this](const TSioMessage& message) {
           if (message.Msg == sio::TriggerMsgAvail) {
@@ -66,17 +63,4 @@ double PosixPortTest::CpuShareOver(std::chrono::milliseconds window) {
               [this] { loop.WaitAndPumpOne(std::chrono::milliseconds(50)); });
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
     return (CpuSeconds() - cpuStart) / wall;
-}
-
-std::size_t ProcEntries(const char* folder) {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator(std::string("/proc/self/") + folder))
-        ++count;
-    return count;
-}
-
-std::size_t SettledTaskCount() {
-    std::thread([] {}).join();
-    return ProcEntries("task");
 }

@@ -37,9 +37,3 @@ class PosixPortTest : public ::testing::Test {
     std::function<void(const TSioMessage&)> onMessage;
 };
 
-// Entries of a /proc/self folder: open descriptors ("fd") or threads ("task").
-std::size_t ProcEntries(const char* folder);
-
-// The number of threads of the process once the runtime's own helper threads (a sanitizer
-// starts one with the first thread) exist.
-std::size_t SettledTaskCount();

@@ -1,20 +1,21 @@
 #include <iostream>
 
 #include "PosixPortFixture.h"
+#include "ProcessCounts.h"
 
 using namespace std::chrono_literals;
 
 TEST_F(PosixPortTest, OpeningAndClosingLeavesNoDescriptorOrThreadBehind) {
-    const std::size_t tasks = SettledTaskCount();
-    const std::size_t fds = ProcEntries("fd");
+    const int tasks = SettledThreadCount();
+    const int fds = OpenDescriptorCount();
     for (int cycle = 0; cycle < 1000; ++cycle) {
         ASSERT_EQ(Open(), 0) << "cycle " << cycle;
         EXPECT_EQ(port.RunningThreads(), 3);
         port.ClosePort();
         ASSERT_FALSE(port.ThreadsStarted()) << "cycle " << cycle;
     }
-    EXPECT_EQ(ProcEntries("fd"), fds);
-    EXPECT_TRUE(WaitUntil([&] { return ProcEntries("task") == tasks; }));
+    EXPECT_EQ(OpenDescriptorCount(), fds);
+    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == tasks; }));
 
     // The port still works after all that.
     ASSERT_EQ(Open(), 0);
@@ -23,7 +24,7 @@ TEST_F(PosixPortTest, OpeningAndClosingLeavesNoDescriptorOrThreadBehind) {
 }
 
 TEST_F(PosixPortTest, ClosingFromInsideAHandlerEndsAllThreeThreads) {
-    const std::size_t tasks = SettledTaskCount();
+    const int tasks = SettledThreadCount();
     ASSERT_EQ(Open(), 0);
     bool closedInHandler = false;
     onMessage = [&](const TSioMessage&) {
@@ -35,7 +36,7 @@ TEST_F(PosixPortTest, ClosingFromInsideAHandlerEndsAllThreeThreads) {
     pty.Write("x");
     ASSERT_TRUE(PumpUntil([&] { return closedInHandler && port.RunningThreads() == 0; }));
     EXPECT_FALSE(port.ThreadsStarted());
-    EXPECT_TRUE(WaitUntil([&] { return ProcEntries("task") == tasks; }));
+    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == tasks; }));
 
     // The device is free again and the dispatcher can be opened anew.
     onMessage = nullptr;
@@ -46,7 +47,7 @@ TEST_F(PosixPortTest, ClosingFromInsideAHandlerEndsAllThreeThreads) {
 }
 
 TEST_F(PosixPortTest, AVanishedDeviceCostsNoProcessorTimeAndStillCloses) {
-    const std::size_t tasks = SettledTaskCount();
+    const int tasks = SettledThreadCount();
     ASSERT_EQ(Open(), 0);
     pty.Write("hi");
     ASSERT_TRUE(PumpUntil([&] { return received == "hi"; }));
@@ -63,7 +64,7 @@ TEST_F(PosixPortTest, AVanishedDeviceCostsNoProcessorTimeAndStillCloses) {
     port.ClosePort();
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.RunningThreads(), 0);
-    EXPECT_TRUE(WaitUntil([&] { return ProcEntries("task") == tasks; }));
+    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == tasks; }));
 }
 
 TEST_F(PosixPortTest, AFullInputRingWaitsQuietlyAndResumesWhenBytesAreTaken) {

@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 
+#include <thread>
+
 namespace {
 
 // Entries of a /proc folder, without "." and "..", and without the descriptor of the
@@ -24,4 +26,9 @@ int ThreadCount() {
 
 int OpenDescriptorCount() {
     return CountEntries("/proc/self/fd", true);
+}
+
+int SettledThreadCount() {
+    std::thread([] {}).join();
+    return ThreadCount();
 }
