@@ -101,7 +101,7 @@ std::int32_t TSioPosixDispatcher::DeviceSetState(const TSioDcb& dcb) {
     return 0;
 }
 
-// The result is always 0, as for the original driver call: a device without control lines
+// The result is always 0, whatever the device says: a device without control lines
 // (a pseudo-terminal) or one that has gone is not a fault of the caller's arguments.
 std::int32_t TSioPosixDispatcher::DeviceEscape(std::int32_t function) {
     std::shared_lock use(deviceUse_);
@@ -204,5 +204,9 @@ std::int32_t TSioPosixDispatcher::DevicePurge(std::int32_t queue) {
     }
     std::shared_lock use(deviceUse_);
     if (!device_.IsOpen()) return 0;
-    return device_.Flush(queue == sio::PurgeOutput ? TCOFLUSH : TCIFLUSH);
+    if (queue == sio::PurgeOutput) return device_.Flush(TCOFLUSH);
+    const std::int32_t result = device_.Flush(TCIFLUSH);
+    // Bytes that waited for room in the input ring are gone: watch the device again.
+    if (inputStalled_.exchange(false)) comWake_.Wake();
+    return result;
 }
