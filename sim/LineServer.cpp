@@ -24,10 +24,15 @@ constexpr auto kDrainPoll = std::chrono::milliseconds(5);
 constexpr auto kDrainSettle = std::chrono::milliseconds(30);
 constexpr std::size_t kMaxQueued = 64 * 1024;
 
-int OpenSlaveHold(int master) {
+std::string SlavePath(int master) {
     char name[128] = {};
-    if (ptsname_r(master, name, sizeof name) != 0) return -1;  // not a pseudo-terminal
-    const int fd = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (ptsname_r(master, name, sizeof name) != 0) return {};  // not a pseudo-terminal
+    return name;
+}
+
+int OpenSlaveHold(const std::string& path) {
+    if (path.empty()) return -1;
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
     // Raw from the start: an echoing line would hand every reply back to the device.
     termios settings{};
@@ -48,7 +53,10 @@ LineServer::LineServer(int masterFd, SimPeer& peer, LineTiming timing, Conversat
     wakeRead_ = pipeFds[0];
     wakeWrite_ = pipeFds[1];
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    slaveHold_ = OpenSlaveHold(master_);
+    const std::string slave = SlavePath(master_);
+    slaveHold_ = OpenSlaveHold(slave);
+    // Watched only from here on, so the simulator's own handle is not counted as a program.
+    if (slaveHold_ >= 0) watch_ = std::make_unique<PortWatch>(slave);
 }
 
 LineServer::~LineServer() {
@@ -80,15 +88,18 @@ LineServer::End LineServer::Run() {
         const timespec timeout{
             static_cast<time_t>(wait / std::chrono::seconds(1)),
             static_cast<long>((wait % std::chrono::seconds(1)) / std::chrono::nanoseconds(1))};
-        pollfd fds[2] = {{master_, static_cast<short>(POLLIN | (writeBlocked_ ? POLLOUT : 0)), 0},
-                         {wakeRead_, POLLIN, 0}};
+        pollfd fds[3] = {{master_, static_cast<short>(POLLIN | (writeBlocked_ ? POLLOUT : 0)), 0},
+                         {wakeRead_, POLLIN, 0},
+                         {watch_ ? watch_->Fd() : -1, POLLIN, 0}};
         const bool forever = wake == Clock::time_point::max();
-        const int ready = ::ppoll(fds, 2, forever ? nullptr : &timeout, nullptr);
+        const int ready = ::ppoll(fds, 3, forever ? nullptr : &timeout, nullptr);
         if (ready < 0) {
             if (errno == EINTR) continue;
             return End::DeviceLost;
         }
         if (fds[1].revents != 0) return End::Stopped;
+        // Opens and closes first: input that came with them belongs to the program now there.
+        if ((fds[2].revents & POLLIN) && watch_->Update()) DropUnread();
         if (fds[0].revents & POLLOUT) writeBlocked_ = false;
         if (fds[0].revents & POLLIN) {
             if (!Receive(Clock::now())) return End::DeviceLost;
@@ -152,7 +163,12 @@ bool LineServer::WriteDue(Clock::time_point now, bool& hungUp) {
         if (byteTime.count() > 0)
             due = std::min<std::size_t>(due,
                                         static_cast<std::size_t>((now - front.start) / byteTime));
-        if (due > front.sent) {
+        if (due > front.sent && !ProgramPresent()) {
+            // On the wire all the same, but nobody is there to receive it.
+            lost_ += due - front.sent;
+            front.sent = due;
+            front.lost = true;
+        } else if (due > front.sent) {
             const ssize_t n = ::write(master_, front.bytes.data() + front.sent, due - front.sent);
             if (n < 0) {
                 if (errno != EAGAIN && errno != EINTR) return false;
@@ -166,7 +182,11 @@ bool LineServer::WriteDue(Clock::time_point now, bool& hungUp) {
         lineFreeAt_ = byteTime.count() > 0
                           ? front.start + byteTime * static_cast<long>(front.bytes.size())
                           : now;
-        if (log_) log_->ToComputer(front.bytes);
+        if (log_ && front.lost) {
+            log_->Note("no program has the port open, lost: " + ShowBytes(front.bytes));
+        } else if (log_) {
+            log_->ToComputer(front.bytes);
+        }
         queuedBytes_ -= front.bytes.size();
         const bool hangUp = front.hangUpAfter;
         queue_.pop_front();
@@ -177,6 +197,17 @@ bool LineServer::WriteDue(Clock::time_point now, bool& hungUp) {
         }
     }
     return true;
+}
+
+void LineServer::DropUnread() {
+    const int unread = Unread();
+    ::tcflush(slaveHold_, TCIFLUSH);
+    writeBlocked_ = false;
+    if (unread <= 0) return;
+    lost_ += static_cast<std::size_t>(unread);
+    if (log_)
+        log_->Note("the program closed the port with " + std::to_string(unread) +
+                   " bytes unread; they are lost");
 }
 
 int LineServer::Unread() const {

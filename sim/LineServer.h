@@ -1,11 +1,14 @@
 #pragma once
 
 #include <chrono>
+#include <atomic>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "ConversationLog.h"
+#include "PortWatch.h"
 #include "SimPeer.h"
 
 namespace sim {
@@ -28,7 +31,9 @@ struct LineTiming {
 // byte would have crossed the wire, and the reply starts a turnaround later.
 //
 // The server keeps a handle of the slave open itself, so a program that closes the port and
-// opens it again finds the line as it left it, and the master never reports a hang-up.
+// opens it again finds the line as it left it, and the master never reports a hang-up. What the
+// device sends while no program has the port open is lost, as on a real line, and so is what
+// the program left unread when it closed: the next program to open the port finds no old input.
 class LineServer {
 public:
     enum class End { Stopped, HungUp, DeviceLost };
@@ -46,6 +51,8 @@ public:
     void Stop() noexcept;
     // Replies dropped because the output queue was full (nobody reading the line).
     std::size_t DroppedReplies() const { return dropped_; }
+    // Bytes lost because no program had the port open.
+    std::size_t LostBytes() const { return lost_; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -58,6 +65,7 @@ private:
         bool started = false;
         Clock::time_point start{};
         std::size_t sent = 0;
+        bool lost = false;  // some of it went out while no program had the port open
     };
 
     void Schedule(std::vector<Output> outputs, Clock::time_point readyAt);
@@ -65,9 +73,12 @@ private:
     bool WriteDue(Clock::time_point now, bool& hungUp);
     Clock::time_point NextWake(Clock::time_point now) const;
     int Unread() const;
+    void DropUnread();
+    bool ProgramPresent() const { return !watch_ || watch_->ProgramPresent(); }
 
     int master_;
     int slaveHold_ = -1;
+    std::unique_ptr<PortWatch> watch_;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
     SimPeer& peer_;
@@ -79,6 +90,7 @@ private:
     Clock::time_point lastTraffic_{};
     std::size_t queuedBytes_ = 0;
     std::size_t dropped_ = 0;
+    std::atomic<std::size_t> lost_ = 0;
     bool writeBlocked_ = false;
     std::optional<Clock::time_point> hangUpAt_;
 };

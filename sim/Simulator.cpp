@@ -32,9 +32,10 @@ Simulator::Simulator(const SimOptions& options, std::ostream& out, std::ostream&
     SimPeer* peer = &instrument_;
     if (options.dongle) peer = &dongle_.emplace(instrument_, options.dongleSettings);
 
-    link_ = std::make_unique<PortLink>(PortDirectory(), options.comNumber, pty_.SlavePath());
+    // The server watches the port before it is published, so it sees the program's first open.
     server_ = std::make_unique<LineServer>(pty_.MasterFd(), *peer, options.timing,
                                            log_ ? &*log_ : nullptr);
+    link_ = std::make_unique<PortLink>(PortDirectory(), options.comNumber, pty_.SlavePath());
 
     out_ << "rostermate-sim: COM" << options.comNumber << " -> " << pty_.SlavePath() << " (link "
          << link_->LinkPath() << "), instrument " << engine_.Identity().serial

@@ -104,6 +104,36 @@ TEST(LineServer, APortClosedAndOpenedAgainStillReachesTheInstrument) {
     EXPECT_EQ(instrument.Received(), "!?####Q1C\r!A1234Q5C\r");
 }
 
+// A real port that is closed takes in nothing: the program that opens it next must not find
+// inquiry results, or a reply, meant for one that has gone.
+TEST(LineServer, WhatComesWhileNoProgramHasThePortOpenIsLost) {
+    SimulatedInstrument::Settings settings;
+    settings.dongle = true;
+    settings.dongleSettings.firstResult = milliseconds(150);
+    settings.dongleSettings.resultInterval = milliseconds(150);
+    SimulatedInstrument instrument(settings);
+    {
+        TermiosClient searching(instrument.DevicePath());
+        searching.Write("AT+BTINQ?\r");
+        EXPECT_EQ(searching.ReadUntil("OK\r\n"), "OK\r\n");
+    }  // closed before any of the three results
+    const std::size_t results = 27 + 26 + 27;
+    EXPECT_TRUE(WaitUntil([&] { return instrument.LostBytes() == results; }, seconds(5)))
+        << instrument.LostBytes();
+    {
+        TermiosClient leaving(instrument.DevicePath(), false);
+        leaving.Write("AT\r");
+        EXPECT_EQ(leaving.ReadUntil("OK\r\n"), "OK\r\n");
+        leaving.Write("AT\r");
+        EXPECT_TRUE(WaitUntil([&] { return leaving.Available() == 4; }, seconds(5)));
+    }  // closed with that reply unread
+    EXPECT_TRUE(WaitUntil([&] { return instrument.LostBytes() == results + 4; }, seconds(5)));
+
+    TermiosClient next(instrument.DevicePath(), false);
+    next.Write("ATD\r");
+    EXPECT_EQ(next.ReadUntil("CONNECT\r\n"), "CONNECT\r\n");
+}
+
 TEST(LineServer, DongleListsDevicesOverTimeThenConnectsToTheInstrument) {
     SimulatedInstrument::Settings settings = Paced();
     settings.dongle = true;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -11,7 +12,7 @@
 #include "SystemErrorText.h"
 #include "WaitUntil.h"
 
-TermiosClient::TermiosClient(const std::string& path) {
+TermiosClient::TermiosClient(const std::string& path, bool discardOldInput) {
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) throw std::runtime_error("open " + path + ": " + SystemErrorText(errno));
     termios settings{};
@@ -22,7 +23,7 @@ TermiosClient::TermiosClient(const std::string& path) {
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;
     ::tcsetattr(fd_, TCSANOW, &settings);
-    ::tcflush(fd_, TCIOFLUSH);
+    if (discardOldInput) ::tcflush(fd_, TCIOFLUSH);
 }
 
 TermiosClient::~TermiosClient() {
@@ -40,6 +41,11 @@ void TermiosClient::Write(const std::string& bytes) {
         return done == bytes.size();
     });
     if (!written) throw std::runtime_error("write: the line stayed full");
+}
+
+std::size_t TermiosClient::Available() const {
+    int count = 0;
+    return ::ioctl(fd_, FIONREAD, &count) == 0 && count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
 std::size_t TermiosClient::Drain(std::chrono::milliseconds quiet) {

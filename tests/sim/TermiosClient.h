@@ -7,7 +7,9 @@
 // commands and reads replies with bounded waits.
 class TermiosClient {
 public:
-    explicit TermiosClient(const std::string& path);
+    // With `discardOldInput` false the client opens like the program does: whatever waits on
+    // the line is read, not thrown away.
+    explicit TermiosClient(const std::string& path, bool discardOldInput = true);
     ~TermiosClient();
     TermiosClient(const TermiosClient&) = delete;
     TermiosClient& operator=(const TermiosClient&) = delete;
@@ -19,6 +21,8 @@ public:
                           std::chrono::milliseconds limit = std::chrono::seconds(5));
     // Reads whatever arrives until nothing more comes for `quiet`; the number of bytes.
     std::size_t Drain(std::chrono::milliseconds quiet);
+    // Bytes received and not read yet.
+    std::size_t Available() const;
     // True once the line reports a hang-up (the far end went away).
     bool HungUp() const { return hungUp_; }
 

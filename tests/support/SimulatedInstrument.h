@@ -38,6 +38,8 @@ public:
     std::string Register(int index) const;
     void SetRegister(int index, const std::string& text);
     std::string Received() const;
+    // Bytes the simulator sent, or left unread, while no program had the port open.
+    std::size_t LostBytes() const { return server_->LostBytes(); }
     // True once a disconnect fault has dropped the line.
     bool LineDropped() const;
 
