@@ -105,7 +105,9 @@ void TMainForm::FormCloseQuery(bool& CanClose) {
 
 void TMainForm::FormClose() {
     CloseSerialPort();
-    QCoreApplication::exit(0);
+    // Ends the running event loop; outside one (a window closed in a test) there is nothing to
+    // end, and exit() would leave every later modal loop of the process returning at once.
+    QCoreApplication::quit();
 }
 
 std::string TMainForm::ReverseText(const std::string& text) {

@@ -68,11 +68,30 @@ QWidget* TStringGrid::InplaceEditor() const {
     return state() == EditingState ? indexWidget(currentIndex()) : nullptr;
 }
 
-bool TStringGrid::FilterTypedText(const QString& text) {
-    if (text.size() != 1) return false;
-    QChar key = text.at(0);
-    OnKeyPress(this, key);
-    return key.isNull();
+QString TStringGrid::FilterTypedText(const QString& text) {
+    QString kept;
+    for (QChar key : text) {
+        OnKeyPress(this, key);
+        if (!key.isNull()) kept += key;
+    }
+    return kept;
+}
+
+void TStringGrid::FilterKeyEvent(QKeyEvent* event, const std::function<void(QKeyEvent*)>& handOn) {
+    const QString text = event->text();
+    const QString kept = FilterTypedText(text);
+    if (kept == text) {
+        handOn(event);
+        return;
+    }
+    event->accept();
+    if (kept.isEmpty()) return;
+    // A key that brings several characters at once (a compose sequence, a keyboard macro)
+    // goes on with the swallowed ones taken out.
+    QKeyEvent filtered(event->type(), event->key(), event->modifiers(), kept, event->isAutoRepeat(),
+                       static_cast<quint16>(event->count()));
+    handOn(&filtered);
+    event->setAccepted(filtered.isAccepted());
 }
 
 void TStringGrid::EditorChanged(int row, const QString& text) {
@@ -88,11 +107,7 @@ QString TStringGrid::EditorStartText(int row) {
 }
 
 void TStringGrid::keyPressEvent(QKeyEvent* event) {
-    if (FilterTypedText(event->text())) {
-        event->accept();
-        return;
-    }
-    QTableWidget::keyPressEvent(event);
+    FilterKeyEvent(event, [this](QKeyEvent* e) { QTableWidget::keyPressEvent(e); });
 }
 
 void TStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

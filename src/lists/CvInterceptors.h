@@ -3,6 +3,7 @@
 #include <QChar>
 #include <QStyle>
 #include <QTableWidget>
+#include <functional>
 #include <string>
 
 #include "Event.h"
@@ -45,7 +46,10 @@ class TStringGrid : public QTableWidget, public ListCells {
     Event<TStringGrid*, QChar&> OnKeyPress;
 
     // Used by the grid's editor and delegate.
-    bool FilterTypedText(const QString& text);
+    // The typed text less every character the key-press event swallows (each one passes it).
+    QString FilterTypedText(const QString& text);
+    // Hands `event` on with its text filtered, unless nothing of its text is left.
+    void FilterKeyEvent(QKeyEvent* event, const std::function<void(QKeyEvent*)>& handOn);
     void EditorChanged(int row, const QString& text);
     QString EditorStartText(int row);
 

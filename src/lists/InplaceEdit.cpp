@@ -15,18 +15,19 @@ TInplaceEdit::TInplaceEdit(TStringGrid* grid, QWidget* parent) : QLineEdit(paren
 }
 
 void TInplaceEdit::keyPressEvent(QKeyEvent* event) {
-    if (grid_->FilterTypedText(event->text())) {
+    if (event->matches(QKeySequence::Paste)) {
+        // Every paste key brings the clipboard, which the window has cleaned by now, and never
+        // the mouse selection that some keyboard schemes paste on Control+Shift+Insert.
         event->accept();
+        paste();
         return;
     }
-    QLineEdit::keyPressEvent(event);
+    grid_->FilterKeyEvent(event, [this](QKeyEvent* e) { QLineEdit::keyPressEvent(e); });
 }
 
 void TInplaceEdit::inputMethodEvent(QInputMethodEvent* event) {
     // Composed text (accents, other scripts) passes the same filter as typed keys.
-    QString committed;
-    for (const QChar c : event->commitString())
-        if (!grid_->FilterTypedText(QString(c))) committed += c;
+    const QString committed = grid_->FilterTypedText(event->commitString());
     if (committed == event->commitString()) {
         QLineEdit::inputMethodEvent(event);
         return;

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -63,6 +64,24 @@ TEST_F(GridTest, TypingStartsAnEditThatStoresEveryChangeAndSwallowsBang) {
     EXPECT_EQ(grid->Cell(2).size(), 21u);
 }
 
+TEST_F(GridTest, AKeyBringingSeveralCharactersLosesOnlyTheBang) {
+    // Compose sequences and keyboard macros can deliver more than one character in one key.
+    const auto press = [](QWidget* target, const QString& text) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+        QApplication::sendEvent(target, &key);
+    };
+    TStringGrid* grid = form->PlantSG;
+    FocusCell(grid, 0, 3);
+    press(grid, "!!");
+    EXPECT_EQ(Editor(grid), nullptr);
+    EXPECT_EQ(grid->Cell(3), "Plant 4         ");
+    press(grid, "a!b");
+    ASSERT_NE(Editor(grid), nullptr);
+    EXPECT_EQ(grid->Cell(3), "ab");
+    press(Editor(grid), "!c!d");
+    EXPECT_EQ(grid->Cell(3), "abcd");
+}
+
 TEST_F(GridTest, GridsOtherThanVehiclesKeepTheirEditorOpen) {
     FocusCell(form->SiteSG, 2, 1);
     QLineEdit* editor = Editor(form->SiteSG);
@@ -95,6 +114,15 @@ TEST_F(GridTest, PastingCleansTheClipboardFirst) {
     QTest::keyClick(editor, Qt::Key_Insert, Qt::ShiftModifier);
     EXPECT_EQ(clipboard->text(), "a b  ");
     EXPECT_EQ(form->TrailerSG->Cell(0), "a b  ");
+
+    // Every key the platform pastes with (some keyboards have a Paste key) cleans first.
+    for (const QKeySequence& keys : QKeySequence::keyBindings(QKeySequence::Paste)) {
+        clipboard->setText("p!q");
+        editor->selectAll();
+        const QKeyCombination key = keys[0];
+        QTest::keyClick(editor, key.key(), key.keyboardModifiers());
+        EXPECT_EQ(form->TrailerSG->Cell(0), "p q") << keys.toString().toStdString();
+    }
 
     // Outside the grids the clipboard is left alone.
     clipboard->setText("keep!");
