@@ -26,5 +26,8 @@ void ShowMessage(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Rostermate"), shown, QMessageBox::Ok);
+    // The text as it stands: a path or a device's answer that happens to look like markup is
+    // not to be rendered as such.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }

@@ -124,8 +124,11 @@ QWidget* TMainForm::ActiveControl() const {
 
 bool TMainForm::FormShortCut(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = event->modifiers();
+    // Control+V and Shift+Insert, and whatever else the platform's editors paste on (the Paste
+    // key of some keyboards), since every one of them would bring the clipboard in.
     const bool paste = (event->key() == Qt::Key_V && modifiers.testFlag(Qt::ControlModifier)) ||
-                       (event->key() == Qt::Key_Insert && modifiers.testFlag(Qt::ShiftModifier));
+                       (event->key() == Qt::Key_Insert && modifiers.testFlag(Qt::ShiftModifier)) ||
+                       event->matches(QKeySequence::Paste);
     if (!paste || qobject_cast<TStringGrid*>(ActiveControl()) == nullptr) return false;
     QClipboard* clipboard = QGuiApplication::clipboard();
     const QMimeData* data = clipboard->mimeData();

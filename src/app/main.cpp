@@ -9,8 +9,8 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The name only: a display name would be appended to the window's own caption.
     QApplication::setApplicationName(QStringLiteral("Rostermate"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Rostermate"));
     const StartupOptions options = ParseStartupOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "rostermate: %s\n", qPrintable(options.error));
