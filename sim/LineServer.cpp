@@ -99,7 +99,7 @@ LineServer::End LineServer::Run() {
         }
         if (fds[1].revents != 0) return End::Stopped;
         // Opens and closes first: input that came with them belongs to the program now there.
-        if ((fds[2].revents & POLLIN) && watch_->Update()) DropUnread();
+        if ((fds[2].revents & POLLIN) && watch_->Update()) ProgramLeft();
         if (fds[0].revents & POLLOUT) writeBlocked_ = false;
         if (fds[0].revents & POLLIN) {
             if (!Receive(Clock::now())) return End::DeviceLost;
@@ -199,7 +199,9 @@ bool LineServer::WriteDue(Clock::time_point now, bool& hungUp) {
     return true;
 }
 
-void LineServer::DropUnread() {
+void LineServer::ProgramLeft() {
+    // A real port forgets both with its last close; our own handle keeps this one open.
+    ::ioctl(slaveHold_, TIOCNXCL);
     const int unread = Unread();
     ::tcflush(slaveHold_, TCIFLUSH);
     writeBlocked_ = false;

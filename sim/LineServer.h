@@ -34,6 +34,7 @@ struct LineTiming {
 // opens it again finds the line as it left it, and the master never reports a hang-up. What the
 // device sends while no program has the port open is lost, as on a real line, and so is what
 // the program left unread when it closed: the next program to open the port finds no old input.
+// Nor does it find the port still in exclusive mode when the last one ended without leaving it.
 class LineServer {
 public:
     enum class End { Stopped, HungUp, DeviceLost };
@@ -73,7 +74,7 @@ private:
     bool WriteDue(Clock::time_point now, bool& hungUp);
     Clock::time_point NextWake(Clock::time_point now) const;
     int Unread() const;
-    void DropUnread();
+    void ProgramLeft();
     bool ProgramPresent() const { return !watch_ || watch_->ProgramPresent(); }
 
     int master_;

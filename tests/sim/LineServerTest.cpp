@@ -2,7 +2,10 @@
 // line-speed pacing, bursts, the dongle's inquiry over time, the line dropping.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <chrono>
 
@@ -132,6 +135,24 @@ TEST(LineServer, WhatComesWhileNoProgramHasThePortOpenIsLost) {
     TermiosClient next(instrument.DevicePath(), false);
     next.Write("ATD\r");
     EXPECT_EQ(next.ReadUntil("CONNECT\r\n"), "CONNECT\r\n");
+}
+
+// A program that dies holds the port in exclusive mode to the end; a real port leaves that mode
+// with its last close, so the next program (not privileged) can open it again.
+TEST(LineServer, ExclusiveModeEndsWithTheLastProgramsClose) {
+    SimulatedInstrument instrument;
+    auto exclusive = [&] {
+        const int fd = ::open(instrument.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        int flag = -1;
+        if (fd >= 0) ::ioctl(fd, TIOCGEXCL, &flag);
+        if (fd >= 0) ::close(fd);
+        return flag;
+    };
+    const int dying = ::open(instrument.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(dying, 0);
+    ASSERT_EQ(::ioctl(dying, TIOCEXCL), 0);
+    ::close(dying);  // no TIOCNXCL first
+    EXPECT_TRUE(WaitUntil([&] { return exclusive() == 0; }, seconds(5)));
 }
 
 TEST(LineServer, DongleListsDevicesOverTimeThenConnectsToTheInstrument) {
