@@ -7,17 +7,20 @@ namespace sim {
 
 using namespace std::chrono;
 
-InstrumentClock::InstrumentClock(HostNow hostNow) : hostNow_(std::move(hostNow)) {}
+InstrumentClock::InstrumentClock(HostNow hostNow, Running running)
+    : hostNow_(std::move(hostNow)), running_(std::move(running)) {}
 
 bool InstrumentClock::Set(const CalendarTime& time) {
     const auto seconds = ToSeconds(time);
     if (!seconds) return false;
-    offset_ = *seconds - hostNow_();
+    setting_ = seconds;
+    setAt_ = running_();
     return true;
 }
 
 CalendarTime InstrumentClock::Now() const {
-    return FromSeconds(hostNow_() + offset_);
+    if (!setting_) return FromSeconds(hostNow_());
+    return FromSeconds(*setting_ + floor<std::chrono::seconds>(running_() - setAt_));
 }
 
 local_seconds InstrumentClock::HostLocalNow() {

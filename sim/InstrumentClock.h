@@ -18,13 +18,17 @@ struct CalendarTime {
 };
 
 // The instrument's real-time clock. It runs on from wherever it was last set, like a battery
-// clock; until it is first set it shows the computer's local time.
+// clock, with no time zone: a change of the computer's clock or of daylight saving time does not
+// move it. Until it is first set it shows the computer's local time.
 class InstrumentClock {
 public:
     using HostNow = std::function<std::chrono::local_seconds()>;
+    using Running = std::function<std::chrono::steady_clock::time_point()>;
 
-    // `hostNow` gives the computer's local time; tests pass their own.
-    explicit InstrumentClock(HostNow hostNow = HostLocalNow);
+    // `hostNow` gives the computer's local time, `running` the time that passes; tests pass
+    // their own.
+    explicit InstrumentClock(HostNow hostNow = HostLocalNow,
+                             Running running = std::chrono::steady_clock::now);
 
     // Sets the clock; refuses (false, clock unchanged) a date or time that does not exist.
     bool Set(const CalendarTime& time);
@@ -36,7 +40,9 @@ public:
 
 private:
     HostNow hostNow_;
-    std::chrono::seconds offset_{0};
+    Running running_;
+    std::optional<std::chrono::local_seconds> setting_;
+    std::chrono::steady_clock::time_point setAt_{};
 };
 
 }  // namespace sim

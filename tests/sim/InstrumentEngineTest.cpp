@@ -15,15 +15,22 @@ using namespace std::chrono;
 
 namespace {
 
-// 7 Dec 2026 22:30:15 on the computer, fixed unless a test moves it.
+// 7 Dec 2026 22:30:15 on the computer, fixed unless a test moves it. Time passing moves both
+// the computer's clock and the running time; a change of the computer's clock moves only it.
 struct FakeHost {
     local_seconds now = local_days{year{2026} / 12 / 7} + hours{22} + minutes{30} + seconds{15};
+    steady_clock::time_point running{};
+    void Pass(seconds time) {
+        now += time;
+        running += time;
+    }
 };
 
 class InstrumentEngineTest : public ::testing::Test {
 protected:
     FakeHost host;
-    InstrumentEngine engine{InstrumentIdentity{}, InstrumentClock([this] { return host.now; })};
+    InstrumentEngine engine{InstrumentIdentity{}, InstrumentClock([this] { return host.now; },
+                                                                  [this] { return host.running; })};
     std::vector<std::string> notes;
 
     void SetUp() override {
@@ -50,8 +57,11 @@ TEST_F(InstrumentEngineTest, ClockShowsHostTimeUntilSetThenRunsOnFromTheSetting)
     // Set to 1 Feb 2025 03:04:05; the reply to "D" carries the new clock reading.
     // Digits "190201030405" sum to 601: command 267 + 'D' + 601 = 936 -> A8, reply 601 -> 59.
     EXPECT_EQ(Ask("!A1234D190201030405A8\r"), ":A1234D19020103040559\r");
-    host.now += minutes{2};
+    host.Pass(minutes{2});
     EXPECT_EQ(Ask("!A1234E50\r"), ":A1234E1902010306055B\r");
+    EXPECT_EQ(engine.Clock().Now(), (CalendarTime{2025, 2, 1, 3, 6, 5}));
+    // The computer goes to summer time: the instrument's own clock does not follow.
+    host.now += hours{1};
     EXPECT_EQ(engine.Clock().Now(), (CalendarTime{2025, 2, 1, 3, 6, 5}));
 }
 
