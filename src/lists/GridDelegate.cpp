@@ -48,9 +48,14 @@ void TGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) con
         edit->setText(grid_->EditorStartText(index.row()));
         return;
     }
-    // The cell changed while the editor is open: follow it unless it is the editor's own text.
+    // The cell changed while the editor is open: follow it unless it is the editor's own text
+    // (which differs when the user typed a character the entry cannot hold). The cursor stays
+    // where the user had it.
     const QString text = index.data(Qt::EditRole).toString();
-    if (edit->text() != text) edit->setText(text);
+    if (edit->text() == text) return;
+    const int cursor = edit->cursorPosition();
+    edit->setText(text);
+    edit->setCursorPosition(cursor);
 }
 
 void TGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,

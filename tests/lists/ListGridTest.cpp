@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTest>
@@ -69,6 +70,20 @@ TEST_F(ListGridTest, TheEditorStartsOnceAndFollowsOutsideChanges) {
     EXPECT_EQ(recorder.started.size(), 1u);  // not a new edit: where it started is kept
     EXPECT_EQ(grid.TextBeforeEdit(), "before");
     EXPECT_EQ(recorder.changed.size(), 2u);  // and not an edit by the user either
+}
+
+TEST_F(ListGridTest, ACharacterTheEntryCannotHoldLeavesTheCursorInPlace) {
+    QTest::keyClicks(Editor(), "ab");
+    Editor()->setCursorPosition(1);
+    // L with stroke, which has no 8-bit code, then an x.
+    QKeyEvent stroke(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                     QString::fromUtf8("\u0141"));
+    QCoreApplication::sendEvent(Editor(), &stroke);
+    QTest::keyClicks(Editor(), "x");
+    EXPECT_EQ(grid.Cell(1), "a\x1axb");
+    EXPECT_EQ(Editor()->text(), QString::fromLatin1("a\x1a"
+                                                    "xb"));
+    EXPECT_EQ(Editor()->cursorPosition(), 3);
 }
 
 TEST_F(ListGridTest, OwnerDrawRunsForEveryPaintedRowAndKeysPassWithoutAHandler) {
