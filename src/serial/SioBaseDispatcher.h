@@ -314,6 +314,9 @@ class TSioBaseDispatcher {
     bool StatusLoop();
     void ClearFiredFlags();
     bool StatusTriggerFires(TSioStatusTrigger& trigger, std::uint32_t& count);
+    // Clears a data trigger's match for its notification: its length, 0 when it has none.
+    std::uint32_t TakeDataMatch(std::int32_t handle);
+    void ResetDataMatches();
     std::int32_t NextTriggerHandle();
     bool HandleInUse(std::int32_t handle) const;
     std::int32_t FindTrigger(std::int32_t handle, bool remove);

@@ -120,11 +120,7 @@ bool TSioBaseDispatcher::Dispatch(std::uint32_t message, std::uint32_t trigger,
 }
 
 bool TSioBaseDispatcher::ScanReceived() {
-    struct TFound {
-        std::int32_t handle;
-        std::uint32_t length;
-    };
-    std::vector<TFound> matched;
+    std::vector<std::int32_t> matched;  // last created first
     bool announce = false;
     std::uint32_t announced = 0;
     {
@@ -157,11 +153,10 @@ bool TSioBaseDispatcher::ScanReceived() {
                 announced = static_cast<std::uint32_t>(before);
                 notifiedPosition_ = at;
             }
-            for (auto t = dataTriggers_.rbegin(); t != dataTriggers_.rend(); ++t) {
-                if (!t->Matched) continue;
-                t->Matched = false;
-                matched.push_back({t->Handle, t->Matcher.Length()});
-            }
+            // The flags stay set until each trigger's turn: input discarded by a handler of an
+            // earlier notification takes its matches with it.
+            for (auto t = dataTriggers_.rbegin(); t != dataTriggers_.rend(); ++t)
+                if (t->Matched) matched.push_back(t->Handle);
             scanPosition_ = at + 1;
         } else {
             scanPosition_ = head;
@@ -180,13 +175,24 @@ bool TSioBaseDispatcher::ScanReceived() {
         result = Dispatch(sio::TriggerMsgAvail, announced, 0);
         if (closePending_) return false;
     }
-    for (const auto& found : matched) {
-        Log(sio::lgTrigger, sio::lgData, static_cast<std::uint32_t>(found.handle));
-        result =
-            Dispatch(sio::TriggerMsgData, static_cast<std::uint32_t>(found.handle), found.length);
+    for (const std::int32_t handle : matched) {
+        const std::uint32_t length = TakeDataMatch(handle);
+        if (length == 0) continue;  // discarded or dropped meanwhile
+        Log(sio::lgTrigger, sio::lgData, static_cast<std::uint32_t>(handle));
+        result = Dispatch(sio::TriggerMsgData, static_cast<std::uint32_t>(handle), length);
         if (closePending_) return false;
     }
     return result;
+}
+
+std::uint32_t TSioBaseDispatcher::TakeDataMatch(std::int32_t handle) {
+    std::lock_guard state(stateLock_);
+    for (auto& trigger : dataTriggers_) {
+        if (trigger.Handle != handle || !trigger.Matched) continue;
+        trigger.Matched = false;
+        return trigger.Matcher.Length();
+    }
+    return 0;
 }
 
 bool TSioBaseDispatcher::StatusTriggerFires(TSioStatusTrigger& trigger, std::uint32_t& count) {

@@ -51,11 +51,7 @@ std::int32_t TSioBaseDispatcher::DiscardInput() {
     }
     // Discarded bytes are never matched against data triggers.
     scanPosition_ = input_.Head();
-    std::lock_guard state(stateLock_);
-    for (auto& trigger : dataTriggers_) {
-        trigger.Matcher.Reset();
-        trigger.Matched = false;
-    }
+    ResetDataMatches();
     return result;
 }
 

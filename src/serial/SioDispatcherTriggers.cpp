@@ -191,6 +191,16 @@ void TSioBaseDispatcher::RestoreTriggers(const TriggerSnapshot& snapshot) {
     for (const auto& t : dataTriggers_) highest = std::max(highest, t.Handle & ~KindBits);
     for (const auto& t : statusTriggers_) highest = std::max(highest, t.Handle & ~KindBits);
     nextHandle_ = std::max(nextHandle_, highest / 8 + 1);
+    // The input the saved partial matches came from was discarded when the port closed.
+    ResetDataMatches();
+}
+
+void TSioBaseDispatcher::ResetDataMatches() {
+    std::lock_guard guard(stateLock_);
+    for (auto& trigger : dataTriggers_) {
+        trigger.Matcher.Reset();
+        trigger.Matched = false;
+    }
 }
 
 void TSioBaseDispatcher::ClearTriggers() {

@@ -198,6 +198,40 @@ TEST_F(DataTriggers, AnnouncesTheBytesBeforeTheMatchThenTheMatchedTriggers) {
     EXPECT_EQ(received[3].WParam, 9u);
 }
 
+TEST_F(DataTriggers, InputDiscardedBeforeTheirTurnTakesTheMatchesAlong) {
+    port.SetAvailThreshold(1);
+    const std::int32_t handle = port.NewDataTrigger("OK", false);
+    onMessage = [&](const TSioMessage& m) {
+        if (m.Msg == TriggerMsgAvail) port.DiscardInput();
+    };
+    Arrive("abOK");
+    EXPECT_EQ(Messages(), std::vector<std::uint32_t>{TriggerMsgAvail});
+    EXPECT_EQ(port.InputCount(), 0u);
+
+    // A match that arrives later is reported as usual.
+    onMessage = nullptr;
+    received.clear();
+    Arrive("OK");
+    ASSERT_FALSE(received.empty());
+    EXPECT_EQ(received[0].Msg, TriggerMsgData);
+    EXPECT_EQ(received[0].WParam, static_cast<std::uintptr_t>(handle));
+}
+
+TEST_F(DataTriggers, RestoredTriggersDoNotFinishMatchesBegunBeforeTheClose) {
+    const std::int32_t handle = port.NewDataTrigger("AT", false);
+    Arrive("xA");
+    TriggerSnapshot snapshot;
+    port.SaveTriggers(snapshot);
+    port.ClosePort();
+    ASSERT_EQ(port.OpenDefault(), 0);
+    port.RestoreTriggers(snapshot);
+    Arrive("T");
+    EXPECT_TRUE(received.empty());
+    Arrive("AT");
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].WParam, static_cast<std::uintptr_t>(handle));
+}
+
 TEST_F(DataTriggers, RejectsTextsThatDoNotFitAndBadHandles) {
     EXPECT_EQ(port.NewDataTrigger(std::string(23, 'a'), false), ecTriggerTooLong);
     EXPECT_GT(port.NewDataTrigger(std::string(22, 'a'), false), 0);
