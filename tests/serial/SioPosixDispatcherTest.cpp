@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <latch>
 #include <thread>
 
 #include "PosixPortFixture.h"
@@ -83,6 +84,31 @@ TEST_F(PosixPortTest, DiscardingOutputTheInstrumentDoesNotReadReturnsPromptly) {
     pty.ReadUntilQuiet(100ms);
     SendAll("after");
     EXPECT_EQ(pty.Read(5, 5s), "after");
+}
+
+TEST_F(PosixPortTest, DiscardsFromTwoThreadsAtOnceBothReturnPromptly) {
+    // One abort of the output thread answers both; neither may wait for an acknowledgement
+    // that the other has already taken.
+    ASSERT_EQ(Open(1024), 0);
+    for (int round = 0; round < 20; ++round) {
+        const std::string block(port.OutputFree(), 'z');
+        if (!block.empty())
+            port.SendBlock(block.data(), static_cast<std::uint32_t>(block.size()));
+        std::latch start(2);
+        std::chrono::steady_clock::duration took[2] = {};
+        auto discard = [&](int k) {
+            start.arrive_and_wait();
+            const auto begin = std::chrono::steady_clock::now();
+            port.DiscardOutput();
+            took[k] = std::chrono::steady_clock::now() - begin;
+        };
+        std::thread first(discard, 0), second(discard, 1);
+        first.join();
+        second.join();
+        ASSERT_LT(std::max(took[0], took[1]), 2s) << "round " << round;
+        EXPECT_EQ(port.OutputPending(), 0u);
+        pty.ReadUntilQuiet(1ms);
+    }
 }
 
 TEST_F(PosixPortTest, ADeviceIsOpenedOnceAndAMissingOneIsReportedAsMissing) {

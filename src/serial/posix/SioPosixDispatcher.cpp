@@ -14,6 +14,9 @@
 namespace {
 
 constexpr std::chrono::milliseconds kPurgeAckLimit{5000};
+// How often a purge looks whether the output thread is still there (one that ended through a
+// failure never answers).
+constexpr std::chrono::milliseconds kPurgeLook{50};
 constexpr std::int32_t kEscSetBreak = 8;
 constexpr std::int32_t kEscClearBreak = 9;
 
@@ -192,13 +195,13 @@ std::int32_t TSioPosixDispatcher::DevicePurge(std::int32_t queue) {
                 std::shared_lock use(deviceUse_);
                 outWake_.Wake();
             }
+            // Several purges may wait at once and one abort answers them all, so each waits
+            // for the count, not for an acknowledgement another waiter could take.
             const auto deadline = std::chrono::steady_clock::now() + kPurgeAckLimit;
-            while (abortsObeyed_ < request && WorkerPresent(TSioWorker::Out)) {
-                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    deadline - std::chrono::steady_clock::now());
-                if (left.count() <= 0) break;
-                Acknowledge().WaitFor(left);
-            }
+            std::unique_lock guard(abortLock_);
+            while (abortsObeyed_ < request && WorkerPresent(TSioWorker::Out) &&
+                   std::chrono::steady_clock::now() < deadline)
+                abortObeyed_.wait_for(guard, kPurgeLook);
         }
         ClearOutputRing();
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <shared_mutex>
@@ -97,4 +98,6 @@ class TSioPosixDispatcher final : public TSioBaseDispatcher {
     std::atomic<bool> inputStalled_{false};
     std::atomic<std::uint64_t> abortsRequested_{0};
     std::atomic<std::uint64_t> abortsObeyed_{0};
+    std::mutex abortLock_;  // with abortObeyed_: purges waiting for the output thread
+    std::condition_variable abortObeyed_;
 };

@@ -135,7 +135,11 @@ bool TSioPosixDispatcher::AbortRequested() {
 }
 
 void TSioPosixDispatcher::ObeyAbort() {
-    abortsObeyed_ = abortsRequested_.load();
+    {
+        std::lock_guard guard(abortLock_);
+        abortsObeyed_ = abortsRequested_.load();
+    }
+    abortObeyed_.notify_all();
     Acknowledge().Set();
 }
 
