@@ -1,5 +1,6 @@
 #include "SioPort.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "SioErrorCodes.h"
@@ -35,7 +36,7 @@ TSioCustomComPort::~TSioCustomComPort() {
     destroying_ = true;
     NotifyRemoval();
     notifier_.reset();
-    retiredNotifier_.reset();
+    retiredNotifiers_.clear();
 }
 
 void TSioCustomComPort::SetOpen(bool open) {
@@ -114,11 +115,9 @@ void TSioCustomComPort::DoOpen() {
         }
         DoPortOpen();
     } catch (...) {
-        open_ = false;
-        state_ = TPortState::StateClosed;
         force_ = false;
-        AttachNotifyWindow(false);
-        DestroyDispatcher();
+        // As at any close, the worker threads end before the window they may be talking to.
+        FinishClose();
         throw;
     }
 }
@@ -147,25 +146,25 @@ void TSioCustomComPort::ApplySettingsForced() {
 
 void TSioCustomComPort::DoClose() {
     if (state_ != TPortState::StateOpen) return;
-    // The trace and log are written now; a failing write must not leave the port open, so its
-    // exception is raised once the close is complete.
-    std::exception_ptr writeError;
-    try {
-        SetTracing(TTraceLogState::tlDump);
-    } catch (...) {
-        writeError = std::current_exception();
-    }
-    try {
-        SetLogging(TTraceLogState::tlDump);
-    } catch (...) {
-        if (!writeError) writeError = std::current_exception();
-    }
+    // The trace and log are written now; a failing write, like a failing user, must not leave
+    // the port open or half closed, so the first such exception is raised once the close is
+    // complete.
+    std::exception_ptr failure;
+    auto keepFirstFailure = [&failure](auto&& step) {
+        try {
+            step();
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    };
+    keepFirstFailure([this] { SetTracing(TTraceLogState::tlDump); });
+    keepFirstFailure([this] { SetLogging(TTraceLogState::tlDump); });
     state_ = TPortState::StateClosing;
-    DoPortClosing();
+    keepFirstFailure([this] { DoPortClosing(); });
     dispatcher_->SaveTriggers(savedTriggers_);
     copyTriggers_ = true;
     dispatcher_->ClosePort();
-    if (dispatcher_->ClosePending() && windowProcDepth_ > 0) {
+    if (dispatcher_->ClosePending() && !delivering_.empty()) {
         // Asked for from inside a handler: the dispatcher cannot go before the delivery ends.
         // (Outside a handler a delivery in progress only waits for this thread, and the
         // dispatcher's end delivers it.)
@@ -177,7 +176,7 @@ void TSioCustomComPort::DoClose() {
         FinishClose();
     }
     DoPortClose();
-    if (writeError) std::rethrow_exception(writeError);
+    if (failure) std::rethrow_exception(failure);
 }
 
 // The window goes after the dispatcher: until its threads have ended one of them may still be
@@ -199,17 +198,26 @@ void TSioCustomComPort::DestroyDispatcher() {
 
 void TSioCustomComPort::AttachNotifyWindow(bool enable) {
     if (enable) {
-        if (windowProcDepth_ == 0) retiredNotifier_.reset();
-        notifier_ = MakeSioNotifier([this](const TSioMessage& m) { return WindowProc(m); });
+        PruneRetiredNotifiers();
+        const unsigned id = ++lastNotifierId_;
+        notifier_ = MakeSioNotifier([this, id](const TSioMessage& m) { return WindowProc(id, m); });
+        notifierId_ = id;
         dispatcher_->AttachWindow(notifier_.get());
         return;
     }
     if (!notifier_) return;
     if (dispatcher_) dispatcher_->DetachWindow(notifier_.get());
-    if (windowProcDepth_ > 0)
-        retiredNotifier_ = std::move(notifier_);
-    else
-        notifier_.reset();
+    retiredNotifiers_.push_back({notifierId_, std::move(notifier_)});
+    PruneRetiredNotifiers();
+}
+
+bool TSioCustomComPort::Delivering(unsigned notifierId) const {
+    return std::find(delivering_.begin(), delivering_.end(), notifierId) != delivering_.end();
+}
+
+void TSioCustomComPort::PruneRetiredNotifiers() {
+    std::erase_if(retiredNotifiers_,
+                  [this](const TRetiredNotifier& r) { return !Delivering(r.Id); });
 }
 
 void TSioCustomComPort::DoPortOpen() {

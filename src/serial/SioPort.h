@@ -234,11 +234,13 @@ class TSioCustomComPort : public TSioBaseComponent {
         bool EventKind = false;
     };
 
-    std::intptr_t WindowProc(const TSioMessage& message);
+    std::intptr_t WindowProc(unsigned notifierId, const TSioMessage& message);
     void DeliverTrigger(TSioBaseDispatcher& dispatcher, const TSioMessage& message);
     void FinishDeferredClose(const TSioMessage& message);
     void FinishClose();
     void DestroyDispatcher();
+    bool Delivering(unsigned notifierId) const;
+    void PruneRetiredNotifiers();
     void ApplySettingsForced();
     void ApplyLineSettings();
     void ApplyTraceState(bool log, TTraceLogState requested);
@@ -291,10 +293,18 @@ class TSioCustomComPort : public TSioBaseComponent {
     bool destroying_ = false;
     std::unique_ptr<TSioBaseDispatcher> dispatcher_;
     std::unique_ptr<TSioNotifier> notifier_;
-    // A notification window cannot be destroyed from inside its own procedure; it is kept
-    // here until the next attach or the port's end.
-    std::unique_ptr<TSioNotifier> retiredNotifier_;
-    int windowProcDepth_ = 0;
+    unsigned notifierId_ = 0;
+    unsigned lastNotifierId_ = 0;
+    // The notifiers whose procedure is running, innermost last (handlers may nest through a
+    // modal loop, and a deferred close may reopen on a new notifier inside the old one's).
+    std::vector<unsigned> delivering_;
+    // A notifier cannot be destroyed from inside its own procedure: a detached one waits here
+    // until that procedure has returned.
+    struct TRetiredNotifier {
+        unsigned Id;
+        std::unique_ptr<TSioNotifier> Notifier;
+    };
+    std::vector<TRetiredNotifier> retiredNotifiers_;
     std::vector<TUser> users_;
     TriggerSnapshot savedTriggers_;
     bool copyTriggers_ = false;

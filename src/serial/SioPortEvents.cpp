@@ -23,9 +23,9 @@ bool IsPortMessage(std::uint32_t msg) {
 
 }  // namespace
 
-std::intptr_t TSioCustomComPort::WindowProc(const TSioMessage& message) {
+std::intptr_t TSioCustomComPort::WindowProc(unsigned notifierId, const TSioMessage& message) {
     if (!IsPortMessage(message.Msg)) return 0;
-    ++windowProcDepth_;
+    delivering_.push_back(notifierId);
     try {
         const std::uint32_t handle = (static_cast<std::uintptr_t>(message.LParam) >> 16) & 0xFFFF;
         TSioBaseDispatcher* dispatcher = nullptr;
@@ -36,16 +36,11 @@ std::intptr_t TSioCustomComPort::WindowProc(const TSioMessage& message) {
             dispatcher = DispatcherRegistry().At(handle);
             if (dispatcher != dispatcher_.get()) dispatcher = nullptr;
         }
-        if (dispatcher) {
-            if (message.Msg == sio::PortMsgClosing)
-                FinishDeferredClose(message);
-            else
-                DeliverTrigger(*dispatcher, message);
-        }
+        if (dispatcher) DeliverTrigger(*dispatcher, message);
     } catch (...) {
         ShowSioException(std::current_exception());
     }
-    --windowProcDepth_;
+    delivering_.pop_back();
     return 0;
 }
 
@@ -53,11 +48,16 @@ void TSioCustomComPort::DeliverTrigger(TSioBaseDispatcher& dispatcher, const TSi
     const std::uint16_t w = Low(message.WParam);
     const std::uint16_t l = Low(static_cast<std::uintptr_t>(message.LParam));
     const auto msg = static_cast<std::uint16_t>(message.Msg);
+    // OnTrigger hears of every message, the close-completion message included.
     if (message.Msg == sio::TriggerMsgAvail)
         DoTrigger(msg, w, w);
     else
         DoTrigger(msg, w, l);
+    if (dispatcher_.get() != &dispatcher) return;
     switch (message.Msg) {
+        case sio::PortMsgClosing:
+            FinishDeferredClose(message);
+            break;
         case sio::TriggerMsgAvail:
             DoTriggerAvail(w);
             break;
