@@ -49,6 +49,7 @@ void TSioCustomSLController::SetComPort(TSioCustomComPort* port) {
     const bool wanted = monitoring_ || monitorPending_;
     if (port_) SetMonitoring(false);
     monitorPending_ = false;
+    staleTriggers_.clear();  // they belong to the old port's snapshot
     port_ = port;
     if (port_ && wanted) SetMonitoring(true);
     if (port_) {
@@ -76,7 +77,9 @@ void TSioCustomSLController::Notification(TSioBaseComponent* component, TOperati
 void TSioCustomSLController::SetMonitoring(bool on) {
     if (Loading() || on == monitoring_) return;
     if (!port_) CheckResult(nullptr, sio::ecPortNotAssigned);
-    if (!port_->Open()) {
+    // A port still finishing a deferred close reads Open but makes no triggers any more, and
+    // it has already told its users of the close: monitoring waits for the next open.
+    if (!port_->Open() || port_->State() != TSioCustomComPort::TPortState::StateOpen) {
         monitorPending_ = on;
         if (on) return;
     }

@@ -152,3 +152,50 @@ TEST_F(LightsFixture, PortOrLightGoingAwayLeavesNoReference) {
     EXPECT_EQ(controller.ComPort(), nullptr);
     EXPECT_FALSE(controller.Monitoring());
 }
+
+// Monitoring asked for while a close from a handler is still finishing (the Connect button
+// pressed meanwhile) starts with the reopen, with working lights and the owner's handler reached.
+TEST_F(LightsFixture, MonitoringAskedForDuringADeferredCloseStartsWithTheReopen) {
+    port.OnPortOpen = [this](TSioPort) { controller.SetMonitoring(true); };
+    port.SetOpen(true);
+    port.OnTriggerAvail = [&](TSioPort p, std::uint16_t count) {
+        counts.push_back(count);
+        rxLitInHandler.push_back(rx.Lit());
+        while (count--) p->ReadChar();
+        if (counts.size() == 1) {
+            p->SetOpen(false);
+            p->SetOpen(true);
+            controller.SetMonitoring(true);
+            EXPECT_FALSE(controller.Monitoring());
+        }
+    };
+    device->Arrive("a");
+    ASSERT_TRUE(Until([&] {
+        return opened.size() == 2 && port.State() == TSioCustomComPort::TPortState::StateOpen;
+    }));
+    EXPECT_TRUE(controller.Monitoring());
+    ExpectOneDelivery();
+    ExpectTransmitFlash();
+    EXPECT_TRUE(shown.empty()) << shown.front();
+}
+
+// Triggers left from one port's monitoring are never dropped on another port.
+TEST_F(LightsFixture, AnotherPortKeepsItsOwnTriggers) {
+    controller.SetMonitoring(true);
+    port.SetOpen(true);
+    port.SetOpen(false);  // the lights' triggers stay in this port's snapshot
+
+    TSioComPort other;
+    other.SetDispatcherFactory([](TSioCustomComPort&) {
+        return std::unique_ptr<TSioBaseDispatcher>(
+            std::make_unique<TFakeSerialDevice>(nullptr, true));
+    });
+    other.SetComNumber(2);
+    other.SetOpen(true);
+    std::vector<std::uint16_t> timers;
+    for (int i = 0; i < 4; ++i) timers.push_back(other.NewTimerTrigger());
+    other.SetOpen(false);
+    controller.SetComPort(&other);
+    other.SetOpen(true);  // brings the four timers back and starts the lights
+    for (std::uint16_t timer : timers) EXPECT_NO_THROW(other.ArmTimerTrigger(timer, 1, false));
+}
