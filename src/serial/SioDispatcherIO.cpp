@@ -30,7 +30,8 @@ std::int32_t TSioBaseDispatcher::PeekNth(std::uint32_t n) {
     std::lock_guard guard(inLock_);
     if (!input_.Allocated() || n == 0) return sio::ecBufferIsEmpty;
     const std::uint32_t skip = insideReceiveDispatch_ ? readAhead_ : 0;
-    if (skip + n > input_.Count()) return sio::ecBufferIsEmpty;
+    const std::uint32_t count = input_.Count();
+    if (skip >= count || n > count - skip) return sio::ecBufferIsEmpty;  // no overflow
     return input_.At(input_.Tail() + skip + n - 1);
 }
 

@@ -128,6 +128,18 @@ TEST_F(Availability, TwoHandlersSeeTheSameBytesAndTheTailMovesByTheMost) {
     port.RemoveProcHandler(ReadThree);
 }
 
+TEST_F(Availability, PeekingFarBeyondTheUnreadBytesFindsNothing) {
+    port.SetAvailThreshold(1);
+    std::vector<std::int32_t> peeks;
+    onMessage = [&](const TSioMessage&) {
+        port.ReadChar();  // one byte read ahead
+        for (std::uint32_t n : {1u, 2u, 3u, 0xFFFFFFFFu, 0u}) peeks.push_back(port.PeekNth(n));
+    };
+    Arrive("abc");
+    EXPECT_EQ(peeks, (std::vector<std::int32_t>{'b', 'c', ecBufferIsEmpty, ecBufferIsEmpty,
+                                                ecBufferIsEmpty}));
+}
+
 TEST_F(Availability, ReadCharOutsideAHandlerTakesBytesDirectly) {
     EXPECT_EQ(port.ReadChar(), ecBufferIsEmpty);
     Arrive("xy");  // threshold 0: no notification
