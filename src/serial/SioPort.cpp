@@ -101,6 +101,7 @@ void TSioCustomComPort::DoOpen() {
     dispatcher_ = CreateDispatcher();
     if (!dispatcher_) CheckResult(nullptr, sio::ecNullApi);
     dispatcher_->SetDeviceName("COM" + std::to_string(comNumber_));
+    bool usersTold = false;
     try {
         const std::int32_t result = sio::TranslateOpenResult(OpenWithSettings());
         if (result != 0) CheckResult(this, result);
@@ -113,11 +114,23 @@ void TSioCustomComPort::DoOpen() {
             copyTriggers_ = false;
             dispatcher_->RestoreTriggers(savedTriggers_);
         }
+        usersTold = true;
         DoPortOpen();
     } catch (...) {
         force_ = false;
+        // Users that heard of the open (a status-light controller now watching) must hear
+        // that the port is closed again, unless a handler closed it already; the open's own
+        // exception is the one that goes on.
+        const bool tellUsers = usersTold && state_ == TPortState::StateOpen;
         // As at any close, the worker threads end before the window they may be talking to.
         FinishClose();
+        if (tellUsers) {
+            try {
+                TellUsersClosed();
+            } catch (...) {
+                ShowSioException(std::current_exception());
+            }
+        }
         throw;
     }
 }
@@ -238,6 +251,11 @@ void TSioCustomComPort::DoPortClosing() {
 }
 
 void TSioCustomComPort::DoPortClose() {
+    TellUsersClosed();
+    OnPortClose(this);
+}
+
+void TSioCustomComPort::TellUsersClosed() {
     const std::vector<TUser> users = UsersSnapshot();
     for (auto user = users.rbegin(); user != users.rend(); ++user) {
         if (user->EventKind)
@@ -245,7 +263,6 @@ void TSioCustomComPort::DoPortClose() {
         else
             user->Callback(this, false);
     }
-    OnPortClose(this);
 }
 
 void TSioCustomComPort::SetComNumber(std::uint16_t number) {

@@ -238,6 +238,7 @@ class TSioCustomComPort : public TSioBaseComponent {
     void DeliverTrigger(TSioBaseDispatcher& dispatcher, const TSioMessage& message);
     void FinishDeferredClose(const TSioMessage& message);
     void FinishClose();
+    void TellUsersClosed();
     void DestroyDispatcher();
     bool Delivering(unsigned notifierId) const;
     void PruneRetiredNotifiers();

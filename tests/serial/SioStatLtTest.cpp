@@ -1,4 +1,6 @@
 // The status-light controller on a com port over the scripted device with real threads.
+#include <stdexcept>
+
 #include "PortFixture.h"
 #include "SioStatLt.h"
 
@@ -198,4 +200,24 @@ TEST_F(LightsFixture, AnotherPortKeepsItsOwnTriggers) {
     controller.SetComPort(&other);
     other.SetOpen(true);  // brings the four timers back and starts the lights
     for (std::uint16_t timer : timers) EXPECT_NO_THROW(other.ArmTimerTrigger(timer, 1, false));
+}
+
+// An open undone by a failing OnPortOpen after the lights had started leaves them waiting for
+// the next open, not watching a port that is gone.
+TEST_F(LightsFixture, AnOpenUndoneAfterTheLightsStartedLeavesThemPending) {
+    controller.SetMonitoring(true);
+    bool refuse = true;
+    port.OnPortOpen = [&](TSioPort) {
+        if (refuse) throw std::runtime_error("open refused");
+    };
+    EXPECT_THROW(port.SetOpen(true), std::runtime_error);
+    EXPECT_FALSE(controller.Monitoring());
+    EXPECT_TRUE(controller.MonitorPending());
+
+    refuse = false;
+    port.SetOpen(true);
+    EXPECT_TRUE(controller.Monitoring());
+    ExpectOneDelivery();
+    ExpectTransmitFlash();
+    EXPECT_TRUE(shown.empty()) << shown.front();
 }
