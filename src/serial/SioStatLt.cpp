@@ -51,11 +51,12 @@ void TSioCustomSLController::SetComPort(TSioCustomComPort* port) {
     monitorPending_ = false;
     staleTriggers_.clear();  // they belong to the old port's snapshot
     port_ = port;
-    if (port_ && wanted) SetMonitoring(true);
-    if (port_) {
-        port_->RegisterUserCallback(Callback());
-        FreeNotification(port_);
-    }
+    if (!port_) return;
+    // Followed before monitoring starts: should the lights fail to start, the controller still
+    // hears when this port opens, closes or goes away.
+    port_->RegisterUserCallback(Callback());
+    FreeNotification(port_);
+    if (wanted) SetMonitoring(true);
 }
 
 void TSioCustomSLController::Notification(TSioBaseComponent* component, TOperation operation) {

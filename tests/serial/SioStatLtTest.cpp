@@ -221,3 +221,25 @@ TEST_F(LightsFixture, AnOpenUndoneAfterTheLightsStartedLeavesThemPending) {
     ExpectTransmitFlash();
     EXPECT_TRUE(shown.empty()) << shown.front();
 }
+
+// A port whose triggers are used up cannot be watched, but the controller still follows it and
+// never keeps a reference to it once it is gone.
+TEST_F(LightsFixture, APortWithoutFreeTriggersIsStillFollowed) {
+    controller.SetMonitoring(true);  // pending on the closed port
+    auto other = std::make_unique<TSioComPort>();
+    other->SetDispatcherFactory([](TSioCustomComPort&) {
+        return std::unique_ptr<TSioBaseDispatcher>(
+            std::make_unique<TFakeSerialDevice>(nullptr, true));
+    });
+    other->SetComNumber(2);
+    other->SetOpen(true);
+    try {
+        for (;;) other->NewTimerTrigger();
+    } catch (const ENoMoreTriggers&) {
+    }
+    EXPECT_THROW(controller.SetComPort(other.get()), ENoMoreTriggers);
+    EXPECT_EQ(controller.ComPort(), other.get());
+    EXPECT_FALSE(controller.Monitoring());
+    other.reset();
+    EXPECT_EQ(controller.ComPort(), nullptr);
+}
