@@ -327,6 +327,10 @@ class TSioBaseDispatcher {
     void NormaliseLineFlags();
     void ReleaseRings();
     void SyncStoreFlags();
+    // Runs one trace or log store operation under the state lock and refreshes the lock-free
+    // mirrors of the stores' on/off flags afterwards.
+    template <typename Operation>
+    auto WithStores(Operation operation);
     void Trace(char kind, const std::uint8_t* data, std::uint32_t length);
     void Log(std::uint8_t type, std::uint8_t subtype, std::uint32_t otherData,
              const void* data = nullptr, std::uint32_t length = 0);

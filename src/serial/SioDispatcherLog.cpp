@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdlib>
+#include <type_traits>
 
 #include "SioBaseDispatcher.h"
 
@@ -14,6 +15,19 @@ int ComNumberOf(const std::string& name) {
 void TSioBaseDispatcher::SyncStoreFlags() {
     tracingOn_ = trace_.Tracing();
     loggingOn_ = log_.Logging();
+}
+
+template <typename Operation>
+auto TSioBaseDispatcher::WithStores(Operation operation) {
+    std::lock_guard guard(stateLock_);
+    if constexpr (std::is_void_v<decltype(operation())>) {
+        operation();
+        SyncStoreFlags();
+    } else {
+        const auto result = operation();
+        SyncStoreFlags();
+        return result;
+    }
 }
 
 void TSioBaseDispatcher::Trace(char kind, const std::uint8_t* data, std::uint32_t length) {
@@ -32,42 +46,28 @@ void TSioBaseDispatcher::Log(std::uint8_t type, std::uint8_t subtype, std::uint3
 }
 
 std::int32_t TSioBaseDispatcher::TraceOpen(std::int32_t size) {
-    std::lock_guard guard(stateLock_);
-    const std::int32_t result = trace_.TraceOpen(size);
-    SyncStoreFlags();
-    return result;
+    return WithStores([&] { return trace_.TraceOpen(size); });
 }
 
 std::int32_t TSioBaseDispatcher::TraceWrite(const std::string& path, bool append, bool hexMode,
                                             bool allHex) {
-    std::lock_guard guard(stateLock_);
-    const std::int32_t result = trace_.TraceWrite(path, append, hexMode, allHex);
-    SyncStoreFlags();
-    return result;
+    return WithStores([&] { return trace_.TraceWrite(path, append, hexMode, allHex); });
 }
 
 void TSioBaseDispatcher::TraceReset() {
-    std::lock_guard guard(stateLock_);
-    trace_.TraceReset();
-    SyncStoreFlags();
+    WithStores([this] { trace_.TraceReset(); });
 }
 
 void TSioBaseDispatcher::TraceDiscard() {
-    std::lock_guard guard(stateLock_);
-    trace_.TraceDiscard();
-    SyncStoreFlags();
+    WithStores([this] { trace_.TraceDiscard(); });
 }
 
 void TSioBaseDispatcher::TraceResume() {
-    std::lock_guard guard(stateLock_);
-    trace_.TraceResume();
-    SyncStoreFlags();
+    WithStores([this] { trace_.TraceResume(); });
 }
 
 void TSioBaseDispatcher::TracePause() {
-    std::lock_guard guard(stateLock_);
-    trace_.TracePause();
-    SyncStoreFlags();
+    WithStores([this] { trace_.TracePause(); });
 }
 
 bool TSioBaseDispatcher::Tracing() const {
@@ -81,46 +81,34 @@ bool TSioBaseDispatcher::TraceExists() const {
 }
 
 std::int32_t TSioBaseDispatcher::LogOpen(std::int32_t size) {
-    std::lock_guard guard(stateLock_);
-    // One device read may carry a whole input ring; the log must be able to hold it.
-    const std::uint32_t largest =
-        std::max({std::uint32_t{inSize_}, std::uint32_t{outSize_}, TSioInputRing::Size});
-    const std::int32_t result = log_.LogOpen(size, static_cast<std::int32_t>(largest));
-    SyncStoreFlags();
-    return result;
+    return WithStores([&] {
+        // One device read may carry a whole input ring; the log must be able to hold it.
+        const std::uint32_t largest =
+            std::max({std::uint32_t{inSize_}, std::uint32_t{outSize_}, TSioInputRing::Size});
+        return log_.LogOpen(size, static_cast<std::int32_t>(largest));
+    });
 }
 
 std::int32_t TSioBaseDispatcher::LogWrite(const std::string& path, bool append, bool hexMode,
                                           bool allHex) {
-    std::lock_guard guard(stateLock_);
-    const std::int32_t result =
-        log_.LogWrite(path, append, hexMode, allHex, ComNumberOf(deviceName_));
-    SyncStoreFlags();
-    return result;
+    return WithStores(
+        [&] { return log_.LogWrite(path, append, hexMode, allHex, ComNumberOf(deviceName_)); });
 }
 
 void TSioBaseDispatcher::LogReset() {
-    std::lock_guard guard(stateLock_);
-    log_.LogReset();
-    SyncStoreFlags();
+    WithStores([this] { log_.LogReset(); });
 }
 
 void TSioBaseDispatcher::LogDiscard() {
-    std::lock_guard guard(stateLock_);
-    log_.LogDiscard();
-    SyncStoreFlags();
+    WithStores([this] { log_.LogDiscard(); });
 }
 
 void TSioBaseDispatcher::LogResume() {
-    std::lock_guard guard(stateLock_);
-    log_.LogResume();
-    SyncStoreFlags();
+    WithStores([this] { log_.LogResume(); });
 }
 
 void TSioBaseDispatcher::LogPause() {
-    std::lock_guard guard(stateLock_);
-    log_.LogPause();
-    SyncStoreFlags();
+    WithStores([this] { log_.LogPause(); });
 }
 
 bool TSioBaseDispatcher::Logging() const {
