@@ -49,6 +49,14 @@ void TMainForm::ConnectHandlers() {
     for (QPushButton* button :
          {SaveButton, SaveAllButton, LoadButton, LoadAllButton, DefaultButton, DefaultAllButton})
         connect(button, &QPushButton::clicked, this, [this, button] { SaveLoadDef(button); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
+    connect(ConnectButton, &QPushButton::clicked, this, [this] { ConnectButtonClick(); });
+    connect(SetTimeButton, &QPushButton::clicked, this, [this] { SetTimeButtonClick(); });
+    connect(SendButton, &QPushButton::clicked, this, [this] { SendButtonClick(); });
+    connect(RetrieveButton, &QPushButton::clicked, this, [this] { RetrieveButtonClick(); });
+    CommsRG->OnClick = [this](TRadioGroup*) { CommsRGClick(); };
+    SioComPort1.OnTriggerAvail = {this, &TMainForm::SioComPort1TriggerAvail};
     for (TStringGrid* grid : findChildren<TStringGrid*>()) {
         grid->OnDrawCell = {this, &TMainForm::AnySGDrawCell};
         grid->OnGetEditText = {this, &TMainForm::AnySGGetEditText};

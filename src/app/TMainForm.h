@@ -1,12 +1,15 @@
 #pragma once
 
+#include <QDateTime>
 #include <QStyle>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "CorruptBits.h"
+#include "FrameAssembler.h"
 #include "ListModel.h"
 #include "SioPort.h"
 #include "SioStatLt.h"
@@ -131,8 +134,22 @@ class TMainForm : public QWidget {
     std::vector<lists::TStrings> DefaultLists;
     TCorruptBits CorruptBits;
     std::string StoragePath;
-    std::uint16_t Step = 0;  // the sequencer's step; 2200 to 2202 hang up a Bluetooth dongle
-    std::string BtAddress;   // the Bluetooth address chosen for a dongle connection
+    std::string BtAddress;  // the Bluetooth address chosen for a dongle connection
+
+    // --- The conversation with the instrument -----------------------------------------------
+    // The reply being received (RxBuffer, FrameStarted) and the result of its check.
+    TFrameAssembler Rx;
+    bool ReplyValid = false;
+    // The command payload a step chose, then the whole command frame.
+    std::string TxCommand;
+    // The sequencer: below 2000 the instrument, from 2000 up a Bluetooth dongle; 99 is idle.
+    std::uint16_t Step = 0;
+    std::uint16_t EntryCount = 0;  // entries still to move in a list transfer
+    std::int32_t IdleTicks = 0;    // ticks since the sequencer last acted or sent
+    bool SendPending = false;      // TxCommand goes out at the end of this tick
+    bool AdvanceOnReply = false;   // the next valid reply moves Step on by one
+    // The computer's local time as the clock setting sends it; tests put their own clock here.
+    std::function<QDateTime()> LocalClock = [] { return QDateTime::currentDateTime(); };
 
     // --- Handlers -------------------------------------------------------------------------------
     void FormCreate();
@@ -150,6 +167,30 @@ class TMainForm : public QWidget {
     void AnySGKeyPress(TStringGrid* Sender, QChar& Key);
 
     void SaveLoadDef(QObject* Sender);
+
+    // Sending and receiving.
+    void SendCommand(const std::string& Text);
+    void FrameCommand();
+    void SioComPort1TriggerAvail(TSioPort Sender, std::uint16_t Count);
+    void CheckFrame(const std::string& Frame);
+    void DispatchReply();
+    void HandleSerialReply();
+    void HandleTimeReply();
+    void HandleRegisterReply();
+    void HandleInfoReply();
+
+    // The sequencer and the buttons that start it.
+    void Timer1Timer();
+    void ConnectButtonClick();
+    void SetTimeButtonClick();
+    void SendButtonClick();
+    void RetrieveButtonClick();
+
+    // The COM port list.
+    void RefreshComPorts();
+    void Timer2Timer();
+    int SelectedComNumber() const;
+    void CommsRGClick();
 
     // --- Lists and storage ------------------------------------------------------------------
     TStringGrid* Grid(int list) const;
@@ -181,6 +222,13 @@ class TMainForm : public QWidget {
     void ConnectHandlers();
     void CreateSerialComponents();
     void CloseSerialPort();
+    void RunStep();
+    void RunTransferStep();
+    void SendPayload(std::string payload, bool advanceOnReply);
+    void SendFailed();
+    void StartTransfer(bool write);
+    void RestartTimer1(int interval);
+    void UpdateComPortHints();
     void BuildLists();
     void FillGridsWithDefaults();
     void SetUpStorage();

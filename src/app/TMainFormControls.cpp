@@ -145,6 +145,8 @@ void TMainForm::CreateControls() {
 
     Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setInterval(1000);
+    // Replies bring the next step forward by 20 ms; a coarse timer would stretch every one.
+    Timer1->setTimerType(Qt::PreciseTimer);
     Timer2 = Named(new QTimer(this), "Timer2");
     Timer2->setInterval(1000);
     Timer2->start();
