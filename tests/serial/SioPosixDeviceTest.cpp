@@ -82,9 +82,15 @@ TEST(SioPosixDevice, AVanishedDeviceFailsWithoutLookingHeld) {
     pty.CloseMaster();
     std::uint8_t buffer[4] = {};
     EXPECT_LE(device.Read(buffer, sizeof buffer), 0);  // end of file: nothing more comes
-    const std::int32_t written = device.Write(buffer, sizeof buffer);
+    int error = 0;
+    const std::int32_t written = device.Write(buffer, sizeof buffer, &error);
     EXPECT_LT(written, 0);
     EXPECT_NE(written, -5);
+    // The system's own number survives the mapping, and it means "gone", as the hang-up does.
+    EXPECT_EQ(error, EIO);
+    EXPECT_TRUE(SioDeviceGoneErrno(error));
+    EXPECT_EQ(device.HangUpError(), EIO);
+    EXPECT_FALSE(SioDeviceGoneErrno(EAGAIN));
     EXPECT_EQ(device.ModemLines(), 0);
     EXPECT_EQ(device.Close(), 0);
 }

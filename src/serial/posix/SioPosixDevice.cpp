@@ -22,14 +22,16 @@ bool Unsupported(int error) {
 }
 
 // One read or write on a non-blocking descriptor: the bytes moved, 0 when it would block, or
-// the code of the failure; interrupted calls are repeated.
+// the code of the failure (its system number in `systemError`, when given); interrupted calls
+// are repeated.
 template <typename Call>
-std::int32_t Transfer(Call call) {
+std::int32_t Transfer(Call call, int* systemError) {
     for (;;) {
         const ssize_t n = call();
         if (n >= 0) return static_cast<std::int32_t>(n);
         if (errno == EINTR) continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+        if (systemError) *systemError = errno;
         return SioCodeForErrno(errno);
     }
 }
@@ -69,12 +71,22 @@ std::int32_t TSioPosixDevice::Close() {
     return result == 0 || errno == EINTR ? 0 : SioCodeForErrno(errno);
 }
 
-std::int32_t TSioPosixDevice::Read(std::uint8_t* buffer, std::uint32_t size) {
-    return Transfer([&] { return ::read(fd_, buffer, size); });
+std::int32_t TSioPosixDevice::Read(std::uint8_t* buffer, std::uint32_t size, int* systemError) {
+    return Transfer([&] { return ::read(fd_, buffer, size); }, systemError);
 }
 
-std::int32_t TSioPosixDevice::Write(const std::uint8_t* data, std::uint32_t size) {
-    return Transfer([&] { return ::write(fd_, data, size); });
+std::int32_t TSioPosixDevice::Write(const std::uint8_t* data, std::uint32_t size,
+                                    int* systemError) {
+    return Transfer([&] { return ::write(fd_, data, size); }, systemError);
+}
+
+int TSioPosixDevice::HangUpError() const {
+    // Writing nothing changes nothing on a device that is still there.
+    ssize_t result;
+    do {
+        result = ::write(fd_, "", 0);
+    } while (result < 0 && errno == EINTR);
+    return result < 0 && errno != EAGAIN && errno != EWOULDBLOCK ? errno : EIO;
 }
 
 std::int32_t TSioPosixDevice::GetAttributes(termios& settings) const {

@@ -24,10 +24,14 @@ class TSioPosixDevice {
     bool IsOpen() const { return fd_ >= 0; }
     int Fd() const { return fd_; }
 
-    // Bytes read (0 when none are waiting), or a negative code.
-    std::int32_t Read(std::uint8_t* buffer, std::uint32_t size);
-    // Bytes written (0 when the device would block), or a negative code.
-    std::int32_t Write(const std::uint8_t* data, std::uint32_t size);
+    // Bytes read (0 when none are waiting), or a negative code. On a failure `systemError`, when
+    // given, receives the system's own number.
+    std::int32_t Read(std::uint8_t* buffer, std::uint32_t size, int* systemError = nullptr);
+    // Bytes written (0 when the device would block), or a negative code, as Read.
+    std::int32_t Write(const std::uint8_t* data, std::uint32_t size, int* systemError = nullptr);
+    // After poll() reported a hang-up or an error: the system's number for what became of the
+    // device, as an empty write reports it (EIO for a hung-up terminal); EIO when it succeeds.
+    int HangUpError() const;
 
     std::int32_t GetAttributes(termios& settings) const;        // 0 or code
     std::int32_t SetAttributes(const termios& settings) const;  // 0 or code

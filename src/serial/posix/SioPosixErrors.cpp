@@ -27,3 +27,19 @@ std::int32_t SioCodeForErrno(int errorNumber) {
 std::int32_t SioDeviceHeldCode() {
     return sio::ecAccessDenied;
 }
+
+bool SioDeviceGoneErrno(int errorNumber) {
+    switch (errorNumber) {
+        case EIO:  // a hung-up terminal: a closed pseudo-terminal master, an unplugged adapter
+        case ENXIO:
+        case ENODEV:
+        case EPIPE:
+        case ESHUTDOWN:
+        case ENOTCONN:  // a dropped Bluetooth link
+        case ECONNRESET:
+        case EHOSTDOWN:
+            return true;
+        default:
+            return false;
+    }
+}

@@ -15,3 +15,7 @@ std::int32_t SioCodeForErrno(int errorNumber);
 
 // The result code for a device that another program holds.
 std::int32_t SioDeviceHeldCode();
+
+// Whether a failed read or write means that the device itself has gone (unplugged, hung up, its
+// link dropped) rather than that this one call was refused.
+bool SioDeviceGoneErrno(int errorNumber);
