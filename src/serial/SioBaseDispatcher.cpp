@@ -38,6 +38,7 @@ std::int32_t TSioBaseDispatcher::OpenPort(const std::string& device, std::uint32
                                           std::uint8_t stopBits, std::uint16_t inSize,
                                           std::uint16_t outSize, std::uint32_t lineOptions) {
     ringSeen_ = false;
+    deviceLost_ = 0;
     dispatchInProgress_ = false;
     handlersRemoved_ = false;
     for (SyncEvent* event : {&commEventReady_, &commEventDone_, &acknowledge_, &outputReady_,
@@ -123,6 +124,11 @@ void TSioBaseDispatcher::ClosePort() {
         ReleasePort();
         WaitForThreadsToEnd();
     }
+}
+
+void TSioBaseDispatcher::NoteDeviceLost(int systemError) {
+    int none = 0;
+    deviceLost_.compare_exchange_strong(none, systemError);
 }
 
 void TSioBaseDispatcher::ReleasePort() {

@@ -82,6 +82,10 @@ class TSioBaseDispatcher {
     const std::string& DeviceName() const { return deviceName_; }
     void SetDeviceName(std::string name);
     bool IsOpen() const { return deviceHandle_ >= 0; }
+    // The positive system error number with which the device went away while the port was open
+    // (a hang-up, an unplugged adapter, a write refused for good), 0 while it is there. Sending
+    // then fails with ecDeviceLost; what arrived before stays readable. The next open clears it.
+    int DeviceLostError() const { return deviceLost_; }
 
     // --- Opening and closing -------------------------------------------------------------
     std::int32_t OpenPort(const std::string& device, std::uint32_t baud, std::uint8_t parity,
@@ -270,6 +274,10 @@ class TSioBaseDispatcher {
     SyncEvent& OutputAbort() { return outputAbort_; }
     bool EventsValid() const { return eventsValid_; }
 
+    // A device layer's report that its device has gone, with the system's positive number for
+    // it; the first report counts. Takes no lock, so it may be called while holding any.
+    void NoteDeviceLost(int systemError);
+
     bool Killed() const { return kill_; }
     void SetKilled() { kill_ = true; }
     void SetLastEventMask(std::uint32_t mask);
@@ -340,6 +348,7 @@ class TSioBaseDispatcher {
     std::uint16_t handle_ = 0;
     std::string deviceName_;
     std::atomic<std::intptr_t> deviceHandle_{-1};
+    std::atomic<int> deviceLost_{0};
 
     mutable std::recursive_mutex stateLock_;
     std::recursive_mutex outLock_;

@@ -95,6 +95,8 @@ std::int32_t TSioBaseDispatcher::SendBlock(const void* data, std::uint32_t lengt
     {
         std::lock_guard guard(outLock_);
         if (!output_.Allocated() || !IsOpen()) return sio::ecCommNotOpen;
+        // Bytes queued for a device that has gone would be dropped unseen.
+        if (deviceLost_ != 0) return sio::ecDeviceLost;
         TSioDeviceStatus status;
         errors = DeviceStatus(status);
         if (length > output_.FreeSpace()) return sio::ecOutputBufferTooSmall;

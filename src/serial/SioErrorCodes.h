@@ -57,6 +57,9 @@ constexpr std::int32_t ecBufferIsEmpty = -3007;
 constexpr std::int32_t ecTracingNotEnabled = -3008;
 constexpr std::int32_t ecLoggingNotEnabled = -3009;
 constexpr std::int32_t ecBaseAddressNotSet = -3010;
+// The device went away under the open port; the dispatcher's DeviceLostError() holds the
+// system's number for it, which the com port raises as an input/output error.
+constexpr std::int32_t ecDeviceLost = -3011;
 
 // Triggers.
 constexpr std::int32_t ecNoMoreTriggers = -5001;

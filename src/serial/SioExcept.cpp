@@ -112,3 +112,7 @@ std::int32_t CheckResult(const TSioLoadState* component, std::int32_t code) {
     }
     throw ESioException("Serial port exception");
 }
+
+void RaiseDeviceLost(int systemError) {
+    throw EInOutError(Cut(SingleLineText(SystemErrorText(systemError))), systemError);
+}

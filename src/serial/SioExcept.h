@@ -98,6 +98,10 @@ public:
 // exception the code stands for and never returns. `component` may be null (never loading).
 std::int32_t CheckResult(const TSioLoadState* component, std::int32_t code);
 
+// Raises the input/output error for a device that went away under an open port: the system's
+// positive number `systemError` and its own text for it, on one line.
+[[noreturn]] void RaiseDeviceLost(int systemError);
+
 // The message for a code (its sign does not matter): the table text, else the operating
 // system's text for that number on one line, else an empty text. At most 255 characters.
 std::string ErrorMessageFor(std::int32_t code);

@@ -156,7 +156,8 @@ class TSioCustomComPort : public TSioBaseComponent {
     void FlushInput();
     // The next unread character; EBufferIsEmpty when there is none. 0 while closing.
     char ReadChar();
-    // Queues the whole text for sending, or nothing: EOutputBufferTooSmall when it does not fit.
+    // Queues the whole text for sending, or nothing: EOutputBufferTooSmall when it does not fit,
+    // EInOutError (the system's number and text) once the device has gone away.
     void WriteString(const std::string& text);
 
     // --- Line state and triggers (0 or false unless open) ---------------------------------

@@ -18,7 +18,11 @@ void TSioCustomComPort::WriteString(const std::string& text) {
     if (state_ == TPortState::StateClosing) return;
     TSioBaseDispatcher* d = RequireDispatcher();
     if (text.empty()) return;
-    CheckResult(this, d->SendBlock(text.data(), static_cast<std::uint32_t>(text.size())));
+    const std::int32_t result = d->SendBlock(text.data(), static_cast<std::uint32_t>(text.size()));
+    // The port stays open on a vanished device: the program closes it and a later write opens
+    // it again, on whatever device then stands for this port.
+    if (result == sio::ecDeviceLost && !Loading()) RaiseDeviceLost(d->DeviceLostError());
+    CheckResult(this, result);
 }
 
 std::int32_t TSioCustomComPort::InputCount() {

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <memory>
 
+#include "EInOutError.h"
+#include "ProcessCounts.h"
 #include "PtyPair.h"
 #include "ScopedEnv.h"
 #include "SioExcept.h"
 #include "SioNotifier.h"
 #include "SioPort.h"
+#include "SystemErrorText.h"
 #include "TempDir.h"
 #include "WaitUntil.h"
 
@@ -48,4 +53,48 @@ TEST(PosixComPort, TalksToAnInstrumentPublishedAsACommPort) {
     EXPECT_FALSE(port.Open());
     second.SetOpen(true);
     EXPECT_TRUE(second.Open());
+}
+
+// An instrument that vanishes under the open port (its pseudo-terminal master closes): writing
+// fails with the system's reason instead of pretending to succeed, what it sent before can still
+// be read, and once the program has closed the port the next write opens it again on the
+// instrument now published under the same number.
+TEST(PosixComPort, AVanishedInstrumentFailsWritesUntilTheProgramReopensThePort) {
+    const int tasks = SettledThreadCount();
+    auto instrument = std::make_unique<PtyPair>();
+    TempDir folder;
+    ScopedEnv ports("ROSTERMATE_PORTS", folder.Path());
+    ScopedEnv sysfs("ROSTERMATE_SYSFS", folder.Path());
+    const std::string link = folder.Path() + "/COM9";
+    std::filesystem::create_symlink(instrument->SlavePath(), link);
+    const auto pump = [] { TSioNotifier::PumpCallingThread(); };
+
+    TSioComPort port;
+    port.SetComNumber(9);
+    port.WriteString("Q");  // opens on use
+    EXPECT_EQ(instrument->Read(1, 5s), "Q");
+    instrument->Write(":A1\r");
+    ASSERT_TRUE(WaitUntil([&] { return port.InputCount() == 4; }, 10s, pump));
+    instrument->CloseMaster();
+    ASSERT_TRUE(WaitUntil([&] { return port.Dispatcher()->DeviceLostError() != 0; }, 10s, pump));
+    try {
+        port.WriteString("Q");
+        FAIL() << "a write to a vanished device succeeded";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.ErrorCode(), EIO);
+        EXPECT_EQ(e.Message(), SystemErrorText(EIO));
+    }
+    EXPECT_TRUE(port.Open());
+    std::string read;
+    for (int i = 0; i < 4; ++i) read.push_back(port.ReadChar());
+    EXPECT_EQ(read, ":A1\r");
+
+    port.SetOpen(false);
+    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == tasks; }));
+    instrument = std::make_unique<PtyPair>();
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(instrument->SlavePath(), link);
+    port.WriteString("again");
+    EXPECT_TRUE(port.Open());
+    EXPECT_EQ(instrument->Read(5, 5s), "again");
 }

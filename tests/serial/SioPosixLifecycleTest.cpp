@@ -1,7 +1,9 @@
+#include <cerrno>
 #include <iostream>
 
 #include "PosixPortFixture.h"
 #include "ProcessCounts.h"
+#include "SioErrorCodes.h"
 
 using namespace std::chrono_literals;
 
@@ -46,16 +48,21 @@ TEST_F(PosixPortTest, ClosingFromInsideAHandlerEndsAllThreeThreads) {
     EXPECT_TRUE(PumpUntil([&] { return received == "again"; }));
 }
 
-TEST_F(PosixPortTest, AVanishedDeviceCostsNoProcessorTimeAndStillCloses) {
+TEST_F(PosixPortTest, AVanishedDeviceRefusesSendingKeepsItsInputCostsNoProcessorAndCloses) {
     const int tasks = SettledThreadCount();
     ASSERT_EQ(Open(), 0);
+    readInHandler = false;
     pty.Write("hi");
-    ASSERT_TRUE(PumpUntil([&] { return received == "hi"; }));
+    ASSERT_TRUE(PumpUntil([&] { return port.InputCount() == 2; }));
     SendAll("queued");
+    EXPECT_EQ(port.DeviceLostError(), 0);
     pty.CloseMaster();
     // The device-event thread ends as after a failed wait; the other two keep the port open.
     ASSERT_TRUE(PumpUntil([&] { return port.RunningThreads() == 2; }));
-    SendAll("into the void");
+    EXPECT_EQ(port.DeviceLostError(), EIO);  // what a hung-up terminal reports
+    EXPECT_EQ(port.SendBlock("into the void", 13), sio::ecDeviceLost);
+    EXPECT_EQ(port.ReadChar(), 'h');
+    EXPECT_EQ(port.ReadChar(), 'i');
     const double share = CpuShareOver(1000ms);
     std::cout << "[ measured ] CPU share with the master closed: " << share * 100 << " %\n";
     EXPECT_LT(share, 0.05);

@@ -9,6 +9,7 @@
 #include "SioComPortTable.h"
 #include "SioErrorCodes.h"
 #include "SioMessages.h"
+#include "SioPosixErrors.h"
 #include "SioTermios.h"
 
 namespace {
@@ -166,7 +167,9 @@ std::int32_t TSioPosixDispatcher::DeviceYield() {
 std::int32_t TSioPosixDispatcher::DeviceRead(std::uint8_t* buffer, std::uint32_t size) {
     std::shared_lock use(deviceUse_);
     if (!device_.IsOpen()) return 0;
-    const std::int32_t got = device_.Read(buffer, size);
+    int error = 0;
+    const std::int32_t got = device_.Read(buffer, size, &error);
+    if (got < 0 && SioDeviceGoneErrno(error)) NoteDeviceLost(error);
     // The dispatcher takes bytes again: a wait that left the device out must watch it anew.
     ++reads_;
     if (inputStalled_.exchange(false)) comWake_.Wake();

@@ -20,7 +20,9 @@
 //
 // No thread ever spins: a full input ring takes the device out of the event wait until the
 // dispatcher thread reads from the device again, a vanished device (hang-up, error) ends the
-// device-event thread like a failed wait, and output that cannot drain waits in poll().
+// device-event thread like a failed wait, and output that cannot drain waits in poll(). Either
+// thread, or a read or write failing the way a vanished device fails, reports the loss to the
+// base dispatcher with the system's number, and sending is refused from then on.
 //
 // The descriptor is shared by the worker threads and the caller; `deviceUse_` keeps it (and the
 // wake-up pipes) alive while a thread uses it: every use holds it shared, closing holds it

@@ -7,6 +7,7 @@
 
 #include "SioMessages.h"
 #include "SioPosixDispatcher.h"
+#include "SioPosixErrors.h"
 
 namespace {
 
@@ -84,8 +85,11 @@ bool TSioPosixDispatcher::DeviceWaitEvent(std::uint32_t& eventMask) {
             continue;
         }
         // A hang-up (a closed pseudo-terminal master, an unplugged adapter) or a device error
-        // ends the wait for good, as a failed wait does.
-        if (fds[0].revents & kGone) return false;
+        // ends the wait for good, as a failed wait does; sending fails from now on.
+        if (fds[0].revents & kGone) {
+            NoteDeviceLost(device_.HangUpError());
+            return false;
+        }
         if (fds[0].revents & POLLIN) {
             eventMask = sio::EvRxChar;
             return true;
@@ -185,18 +189,26 @@ void TSioPosixDispatcher::DrainOutput() {
 }
 
 bool TSioPosixDispatcher::SendStretch(std::span<const std::uint8_t> stretch) {
+    const auto size = static_cast<std::uint32_t>(stretch.size());
+    // Nothing takes bytes for a device that has gone, and the senders hear of it: drop them.
+    if (DeviceLostError() != 0) {
+        AdvanceOutput(size);
+        return true;
+    }
     std::int32_t written;
+    int error = 0;
     {
         std::shared_lock use(deviceUse_);
         if (!device_.IsOpen()) return false;
-        written = device_.Write(stretch.data(), static_cast<std::uint32_t>(stretch.size()));
+        written = device_.Write(stretch.data(), size, &error);
     }
     if (written > 0) {
         AdvanceOutput(static_cast<std::uint32_t>(written));
         return true;
     }
     if (written < 0) {  // the device refused the bytes: they are dropped
-        AdvanceOutput(static_cast<std::uint32_t>(stretch.size()));
+        if (SioDeviceGoneErrno(error)) NoteDeviceLost(error);
+        AdvanceOutput(size);
         return true;
     }
     switch (WaitWritable()) {
@@ -205,7 +217,7 @@ bool TSioPosixDispatcher::SendStretch(std::span<const std::uint8_t> stretch) {
         case WriteWait::Woken:
             return true;  // the loop looks at abort and kill, then tries again
         case WriteWait::Gone:
-            AdvanceOutput(static_cast<std::uint32_t>(stretch.size()));
+            AdvanceOutput(size);
             return true;
     }
     return false;
@@ -220,6 +232,9 @@ TSioPosixDispatcher::WriteWait TSioPosixDispatcher::WaitWritable() {
         outWake_.Drain();
         return WriteWait::Woken;
     }
-    if (fds[0].revents & kGone) return WriteWait::Gone;
+    if (fds[0].revents & kGone) {
+        NoteDeviceLost(device_.HangUpError());
+        return WriteWait::Gone;
+    }
     return WriteWait::Room;
 }
