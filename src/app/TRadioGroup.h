@@ -22,6 +22,9 @@ class TRadioGroup : public QGroupBox {
     // Tool tip of one item (the device behind a port, for example).
     void SetItemHint(int index, const QString& hint);
 
+    // The radio button of one item, for clicking it as a person would; null when there is none.
+    QAbstractButton* ItemButton(int index) const { return buttons_.button(index); }
+
     Event<TRadioGroup*> OnClick;
 
   private:
