@@ -2,13 +2,16 @@
 # The built-in instrument simulator for `make run`.
 #
 # Sourced, it provides two functions for a run script:
-#   start_simulator BUILD [options]  starts rostermate-sim in the background (its COM9 link
-#                                    published, the conversation logged to BUILD/sim.log) and
-#                                    sets SIM_PID; returns once the port is published
+#   start_simulator BUILD [options]  starts rostermate-sim in the background (its COM$SIM_COM
+#                                    link published, the conversation logged to BUILD/sim.log)
+#                                    and sets SIM_PID; returns once the port is published
 #   stop_simulator                   stops it; it removes its COM link on the way out
 # Run directly as `scripts/run-sim.sh BUILD [program options]`, it starts the simulator and then
 # Rostermate from BUILD, and stops the simulator when Rostermate exits. Extra simulator options
 # (for example --dongle or --fault bad-checksum --fault-every 5) can be given in $SIM_ARGS.
+
+# The COM number the simulator publishes itself as, and the one Rostermate is told to pick.
+SIM_COM=${SIM_COM:-9}
 
 start_simulator() {
     local build=$1
@@ -21,7 +24,8 @@ start_simulator() {
         return 0
     fi
     # shellcheck disable=SC2086 # SIM_ARGS is a list of options
-    "$sim" --verbose --state "$build/sim-registers.txt" ${SIM_ARGS:-} "$@" >"$SIM_LOG" 2>&1 &
+    "$sim" --verbose --com "$SIM_COM" --state "$build/sim-registers.txt" ${SIM_ARGS:-} "$@" \
+        >"$SIM_LOG" 2>&1 &
     SIM_PID=$!
     local tries
     for ((tries = 0; tries < 100; tries++)); do

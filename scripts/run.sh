@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `make run`: starts Rostermate (built in the folder given as $1; further arguments go to the
 # program). With a display it simply runs the program. Without one it starts a private X server
-# (Xvfb), runs the program there, writes a screenshot of the window and prints its path.
+# (Xvfb), runs the program there connected to the simulator, writes a screenshot of the window
+# and prints its path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -51,7 +52,10 @@ start_simulator "$build"
 if [[ $headless -eq 1 ]]; then
     screenshot="$PWD/$build/screenshots/rostermate.png"
     echo "No display: running Rostermate under Xvfb (display $DISPLAY) for a screenshot."
-    "$app" --screenshot "$screenshot" "$@" >/dev/null
+    # The picture shows the window connected to the simulator with its first list read.
+    connect=()
+    if [[ -n "$SIM_PID" ]]; then connect=(--connect "$SIM_COM"); fi
+    "$app" "${connect[@]}" --screenshot "$screenshot" "$@" >/dev/null
     echo "Screenshot: $screenshot"
 else
     "$app" "$@"
