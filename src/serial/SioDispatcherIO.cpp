@@ -43,7 +43,9 @@ std::uint32_t TSioBaseDispatcher::InputCount() {
 
 std::int32_t TSioBaseDispatcher::DiscardInput() {
     std::lock_guard guard(inLock_);
-    const std::int32_t result = IsOpen() ? DevicePurge(sio::PurgeInput) : sio::ecOK;
+    // A device that has gone has no driver queue left to purge; discarding the ring is all.
+    const bool purgeDevice = IsOpen() && DeviceLostError() == 0;
+    const std::int32_t result = purgeDevice ? DevicePurge(sio::PurgeInput) : sio::ecOK;
     if (insideReceiveDispatch_) {
         maxReadAhead_ = input_.Count();  // the tail passes everything when the dispatch ends
     } else {

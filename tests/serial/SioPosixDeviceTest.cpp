@@ -91,6 +91,11 @@ TEST(SioPosixDevice, AVanishedDeviceFailsWithoutLookingHeld) {
     EXPECT_TRUE(SioDeviceGoneErrno(error));
     EXPECT_EQ(device.HangUpError(), EIO);
     EXPECT_FALSE(SioDeviceGoneErrno(EAGAIN));
+    // Purging a hung-up device's queues fails the same way (a discard of input must not turn
+    // a vanished instrument into an error of its own).
+    error = 0;
+    EXPECT_LT(device.Flush(TCIFLUSH, &error), 0);
+    EXPECT_TRUE(SioDeviceGoneErrno(error));
     EXPECT_EQ(device.ModemLines(), 0);
     EXPECT_EQ(device.Close(), 0);
 }

@@ -158,6 +158,8 @@ std::uint32_t TSioPosixDevice::InputCount() const {
     return static_cast<std::uint32_t>(count);
 }
 
-std::int32_t TSioPosixDevice::Flush(int queue) const {
-    return ::tcflush(fd_, queue) == 0 ? 0 : SioCodeForErrno(errno);
+std::int32_t TSioPosixDevice::Flush(int queue, int* systemError) const {
+    if (::tcflush(fd_, queue) == 0) return 0;
+    if (systemError != nullptr) *systemError = errno;
+    return SioCodeForErrno(errno);
 }

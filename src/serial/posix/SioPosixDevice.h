@@ -50,7 +50,7 @@ class TSioPosixDevice {
     // Bytes waiting in the driver's input queue.
     std::uint32_t InputCount() const;
     // Discards the driver's pending input (TCIFLUSH) or output (TCOFLUSH). → 0 or code.
-    std::int32_t Flush(int queue) const;
+    std::int32_t Flush(int queue, int* systemError = nullptr) const;
 
   private:
     struct ErrorCounts {

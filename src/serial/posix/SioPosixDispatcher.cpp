@@ -210,9 +210,14 @@ std::int32_t TSioPosixDispatcher::DevicePurge(std::int32_t queue) {
     }
     std::shared_lock use(deviceUse_);
     if (!device_.IsOpen()) return 0;
-    if (queue == sio::PurgeOutput) return device_.Flush(TCOFLUSH);
-    const std::int32_t result = device_.Flush(TCIFLUSH);
+    int error = 0;
+    std::int32_t result = device_.Flush(queue == sio::PurgeOutput ? TCOFLUSH : TCIFLUSH, &error);
+    // A device that has just gone has nothing left to purge; the loss shows when sending.
+    if (result < 0 && SioDeviceGoneErrno(error)) {
+        NoteDeviceLost(error);
+        result = 0;
+    }
     // Bytes that waited for room in the input ring are gone: watch the device again.
-    if (inputStalled_.exchange(false)) comWake_.Wake();
+    if (queue != sio::PurgeOutput && inputStalled_.exchange(false)) comWake_.Wake();
     return result;
 }
