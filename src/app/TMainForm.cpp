@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -55,6 +56,10 @@ void TMainForm::ConnectHandlers() {
     connect(SetTimeButton, &QPushButton::clicked, this, [this] { SetTimeButtonClick(); });
     connect(SendButton, &QPushButton::clicked, this, [this] { SendButtonClick(); });
     connect(RetrieveButton, &QPushButton::clicked, this, [this] { RetrieveButtonClick(); });
+    connect(SearchButton, &QPushButton::clicked, this, [this] { SearchButtonClick(); });
+    connect(AbandonButton, &QPushButton::clicked, this, [this] { AbandonButtonClick(); });
+    connect(AddressLB, &QListWidget::itemClicked, this, [this] { AddressLBClick(); });
+    connect(FriendlyLB, &QListWidget::itemClicked, this, [this] { FriendlyLBClick(); });
     CommsRG->OnClick = [this](TRadioGroup*) { CommsRGClick(); };
     SioComPort1.OnTriggerAvail = {this, &TMainForm::SioComPort1TriggerAvail};
     for (TStringGrid* grid : findChildren<TStringGrid*>()) {
@@ -106,8 +111,8 @@ void TMainForm::FormCloseQuery(bool& CanClose) {
     CanClose = !dongleMayBeUp;
     if (CanClose || (Step >= 2200 && Step <= 2202)) return;
     // Hang the dongle up first; the last hang-up step asks the window to close again.
-    Timer1->setInterval(100);
-    if (!Timer1->isActive()) Timer1->start();
+    EnableTimer1();
+    SetTimer1Interval(100);
     Step = 2200;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CorruptBits.h"
+#include "DongleLine.h"
 #include "FrameAssembler.h"
 #include "ListModel.h"
 #include "SioPort.h"
@@ -148,6 +149,8 @@ class TMainForm : public QWidget {
     std::int32_t IdleTicks = 0;    // ticks since the sequencer last acted or sent
     bool SendPending = false;      // TxCommand goes out at the end of this tick
     bool AdvanceOnReply = false;   // the next valid reply moves Step on by one
+    // The Bluetooth dongle's line being collected.
+    TDongleLineCollector DongleLine;
     // The computer's local time as the clock setting sends it; tests put their own clock here.
     std::function<QDateTime()> LocalClock = [] { return QDateTime::currentDateTime(); };
 
@@ -185,6 +188,12 @@ class TMainForm : public QWidget {
     void SetTimeButtonClick();
     void SendButtonClick();
     void RetrieveButtonClick();
+
+    // The Bluetooth dongle.
+    void SearchButtonClick();
+    void AddressLBClick();
+    void FriendlyLBClick();
+    void AbandonButtonClick();
 
     // The COM port list.
     void RefreshComPorts();
@@ -227,7 +236,15 @@ class TMainForm : public QWidget {
     void SendPayload(std::string payload, bool advanceOnReply);
     void SendFailed();
     void StartTransfer(bool write);
-    void RestartTimer1(int interval);
+    void EnableTimer1();
+    void SetTimer1Interval(int interval);
+    void OpenChosenPort(int comNumber);
+    void SetTypeLabelColour(const QColor& colour);
+    void DongleTimer();
+    void RunDongleStep();
+    void ReportDongleSendError();
+    void CollectDongleLine(char c);
+    void ChooseBluetoothDevice(QListWidget* clicked);
     void UpdateComPortHints();
     void BuildLists();
     void FillGridsWithDefaults();
@@ -240,4 +257,5 @@ class TMainForm : public QWidget {
     lists::StorageEnvironment storageEnvironment_;
     TAnchors* anchors_ = nullptr;
     bool centred_ = false;
+    bool dongleSendFailing_ = false;  // a dongle command could not be sent, and it has been said
 };

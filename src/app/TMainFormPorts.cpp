@@ -57,7 +57,7 @@ void TMainForm::RefreshComPorts() {
         // A port that cannot be read leaves the list as it was, until the next refresh.
     }
     CommsRG->setEnabled(true);
-    if (hadFocus && CommsRG->ItemIndex() >= 0) CommsRG->setFocus();
+    if (hadFocus) CommsRG->setFocus();
 }
 
 // Each item's tool tip tells which device it stands for, so that a Linux user knows which plug

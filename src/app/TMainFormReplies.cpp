@@ -65,7 +65,7 @@ void TMainForm::SioComPort1TriggerAvail(TSioPort, std::uint16_t Count) {
             if (ReplyValid) DispatchReply();
             // Whatever else is on the line belongs to no command: the next one starts clean.
             SioComPort1.FlushInput();
-            if (Step < instrument::kIdleStep) Timer1->setInterval(kReplyPacingMs);
+            if (Step < instrument::kIdleStep) SetTimer1Interval(kReplyPacingMs);
         }
     } catch (...) {
         ShowMessage(QStringLiteral("Problem ") + Text(Rx.RxBuffer));
@@ -79,7 +79,11 @@ void TMainForm::CheckFrame(const std::string& Frame) {
 void TMainForm::DispatchReply() {
     InLabel->setText(Text(Rx.RxBuffer));
     const char type = instrument::ReplyType(Rx.RxBuffer);
-    if (AdvanceOnReply) ++Step;
+    // One step on per command: a second valid frame in the same reply moves nothing further.
+    if (AdvanceOnReply) {
+        ++Step;
+        AdvanceOnReply = false;
+    }
     switch (type) {
         case 'Q':
             HandleSerialReply();
@@ -111,7 +115,10 @@ void TMainForm::HandleTimeReply() {
         TimeLabel->setText(QStringLiteral("Bad instrument time"));
         return;
     }
-    const QDateTime when(QDate(time.year, time.month, time.day), QTime(time.hour, time.minute));
+    // The instrument's clock has no time zone: a time inside the hour that this computer skips
+    // when its clocks go forward is shown all the same.
+    const QDateTime when(QDate(time.year, time.month, time.day), QTime(time.hour, time.minute),
+                         Qt::UTC);
     TimeLabel->setText(QStringLiteral("Instrument time:  ") +
                        QLocale().toString(when, QStringLiteral("dd-MMM-yyyy  hh:mm")));
 }
@@ -125,7 +132,8 @@ void TMainForm::HandleRegisterReply() {
         const std::string text = instrument::IsAddressRegister(reply.Register)
                                      ? instrument::DecodeAddress(reply.Data)
                                      : instrument::DecodeEntry(reply.Data);
-        StoreEntry(*Grid(entry->List), entry->List, entry->Entry, text);
+        if (TStringGrid* grid = Grid(entry->List))
+            StoreEntry(*grid, entry->List, entry->Entry, text);
     }
     // The company name is the last register of all: whatever transfer runs ends here.
     if (reply.Register == instrument::kCompanyRegister) Step = instrument::kIdleStep;

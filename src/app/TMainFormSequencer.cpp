@@ -25,21 +25,23 @@ constexpr std::int32_t kTicksBeforeGivingUp = 10;
 
 const QString kAskingForSerial = QStringLiteral("?####");
 
-void SetFontColour(QWidget* control, const QColor& colour) {
-    QPalette palette = control->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    control->setPalette(palette);
-}
-
 }  // namespace
 
-void TMainForm::RestartTimer1(int interval) {
+void TMainForm::EnableTimer1() {
     if (!Timer1->isActive()) Timer1->start();
-    Timer1->setInterval(interval);
+}
+
+// A new interval restarts the timer's count; the same interval again changes nothing. So a line
+// that keeps bringing frames in cannot hold the next tick off for ever by setting its 20 ms anew.
+void TMainForm::SetTimer1Interval(int interval) {
+    if (Timer1->interval() != interval) Timer1->setInterval(interval);
 }
 
 void TMainForm::Timer1Timer() {
-    if (Step >= instrument::kFirstDongleStep) return;
+    if (Step >= instrument::kFirstDongleStep) {
+        DongleTimer();
+        return;
+    }
     ++IdleTicks;
     // Waiting for a reply: act once it has come, or after ten ticks without one.
     if (!ReplyValid && IdleTicks < kTicksBeforeGivingUp && Timer1->interval() <= kAwaitReplyMs)
@@ -49,7 +51,7 @@ void TMainForm::Timer1Timer() {
     AdvanceOnReply = false;
     if (!ReplyValid) {
         // No valid reply to the last command: ask who is there again.
-        Timer1->setInterval(kStartMs);
+        SetTimer1Interval(kStartMs);
         Step = 0;
     }
     RunStep();
@@ -66,7 +68,7 @@ void TMainForm::Timer1Timer() {
         return;
     }
     IdleTicks = 0;
-    Timer1->setInterval(Step == instrument::kIdleStep ? kIdlePollMs : kAwaitReplyMs);
+    SetTimer1Interval(Step == instrument::kIdleStep ? kIdlePollMs : kAwaitReplyMs);
     ActivityLabel->setText(QStringLiteral("Communicating with instrument"));
     ActivityLabel->setVisible(Timer1->interval() == kAwaitReplyMs);
 }
@@ -74,7 +76,7 @@ void TMainForm::Timer1Timer() {
 void TMainForm::SendFailed() {
     IdleTicks = 0;
     Step = instrument::kIdleStep;
-    Timer1->setInterval(kIdlePollMs);
+    SetTimer1Interval(kIdlePollMs);
     ActivityLabel->setText(QStringLiteral("Problem transmitting on COM") +
                            QString::number(SioComPort1.ComNumber()));
     ActivityLabel->show();
@@ -104,7 +106,7 @@ void TMainForm::RunStep() {
         Step = instrument::kIdleStep;
     } else if (Step == instrument::kIdleStep) {
         SendPayload(std::string(*instrument::FixedStepPayload(Step)), false);
-        Timer1->setInterval(kIdlePollMs);
+        SetTimer1Interval(kIdlePollMs);
     } else if (const auto payload = instrument::FixedStepPayload(Step)) {
         SendPayload(std::string(*payload), true);
     } else {
@@ -131,27 +133,38 @@ void TMainForm::RunTransferStep() {
     SendPayload(instrument::WritePayload(entry, grid->Cell(entry.Entry)), false);
 }
 
+// Opens the port chosen, unless a port has been opened before (the list is then disabled).
+void TMainForm::OpenChosenPort(int comNumber) {
+    if (!CommsRG->isEnabled()) return;
+    try {
+        SioComPort1.SetComNumber(static_cast<std::uint16_t>(comNumber));
+        SioComPort1.SetOpen(true);
+        SioSLController1.SetMonitoring(true);
+        CommsRG->setEnabled(false);
+    } catch (...) {
+        ShowMessage(QStringLiteral("Problem opening COM port"));
+    }
+}
+
+void TMainForm::SetTypeLabelColour(const QColor& colour) {
+    QPalette palette = TypeLabel->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    TypeLabel->setPalette(palette);
+}
+
 void TMainForm::ConnectButtonClick() {
     const int comNumber = SelectedComNumber();
     if (comNumber == 0) return;
-    if (CommsRG->isEnabled()) {
-        try {
-            SioComPort1.SetComNumber(static_cast<std::uint16_t>(comNumber));
-            SioComPort1.SetOpen(true);
-            SioSLController1.SetMonitoring(true);
-            CommsRG->setEnabled(false);
-        } catch (...) {
-            ShowMessage(QStringLiteral("Problem opening COM port"));
-        }
-    }
-    RestartTimer1(kStartMs);
+    OpenChosenPort(comNumber);
+    EnableTimer1();
     Step = 0;
-    SetFontColour(TypeLabel, Qt::black);
+    SetTimer1Interval(kStartMs);
+    SetTypeLabelColour(Qt::black);
 }
 
 void TMainForm::SetTimeButtonClick() {
     Step = instrument::kSetClockStep;
-    Timer1->setInterval(kStartMs);
+    SetTimer1Interval(kStartMs);
 }
 
 void TMainForm::StartTransfer(bool write) {
@@ -160,7 +173,7 @@ void TMainForm::StartTransfer(bool write) {
     if (transfer == nullptr) return;
     Step = write ? transfer->WriteStep : transfer->ReadStep;
     EntryCount = transfer->StartCount;
-    Timer1->setInterval(kStartMs);
+    SetTimer1Interval(kStartMs);
 }
 
 void TMainForm::SendButtonClick() {

@@ -73,3 +73,21 @@ std::string WritePayload(const TransferEntry& entry, std::string_view gridText) 
 }
 
 }  // namespace instrument
+
+namespace instrument {
+
+std::optional<std::string_view> DongleCommand(std::uint16_t step) {
+    switch (step) {
+        case kSearchStep: return "+++";
+        case kSearchStep + 1: return "AT+BTCANCEL\r";
+        case kSearchStep + 2: return "ATH\r";
+        case kSearchStep + 3: return "AT+BTINQ?\r";
+        case kDongleConnectStep: return "AT+BTCANCEL\r";
+        case kDongleConnectStep + 1: return "ATD\r";
+        case kHangUpStep: return "+++";
+        case kHangUpStep + 1: return "ATH\r";
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace instrument

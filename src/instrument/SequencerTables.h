@@ -60,3 +60,21 @@ std::string ReadPayload(std::uint16_t reg);
 std::string WritePayload(const TransferEntry& entry, std::string_view gridText);
 
 }  // namespace instrument
+
+// The Bluetooth dongle's steps. 2000 - 2004 search (the inquiry's results arrive while the
+// sequencer waits at 2004), 2100 - 2102 connect to the device chosen and hand over to the
+// instrument at step 0, 2200 - 2202 hang up before the window closes. AT commands go out as
+// they stand: "+++" has no carriage return, and "ATD" carries no address.
+namespace instrument {
+
+inline constexpr std::uint16_t kSearchStep = 2000;
+inline constexpr std::uint16_t kInquiryWaitStep = 2004;
+inline constexpr std::uint16_t kDongleConnectStep = 2100;
+inline constexpr std::uint16_t kHandOverStep = 2102;
+inline constexpr std::uint16_t kHangUpStep = 2200;
+inline constexpr std::uint16_t kCloseStep = 2202;
+
+// The AT command a dongle step sends; nothing for the steps that send none.
+std::optional<std::string_view> DongleCommand(std::uint16_t step);
+
+}  // namespace instrument

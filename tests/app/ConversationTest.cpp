@@ -147,3 +147,50 @@ TEST_F(ConversationTest, SetTimeSendsTheComputersClockAndShowsTheInstruments) {
               (std::vector<std::string>{"D1B0B1E163B3A", "E", "30010", "a8005", "a8016"}));
     EXPECT_TRUE(form->TimeLabel->text().contains("2027  22:5")) << form->TimeLabel->text().toStdString();
 }
+
+TEST_F(ConversationTest, ConnectAgainAsksAgainAndTheListStaysAsItWasWhenOpened) {
+    StartInstrument();
+    Connect();
+    // Ports that come after the port was opened are not listed.
+    std::filesystem::create_symlink(instrument->DevicePath(), ports.Path() + "/COM12");
+    int refreshTicks = 0;
+    QObject::connect(form->Timer2, &QTimer::timeout, [&] { ++refreshTicks; });
+    ASSERT_TRUE(QtWaitUntil([&] { return refreshTicks >= 2; }));
+    EXPECT_EQ(Items(), QStringList{" 9 "});
+
+    // Connect on an open port starts the sequence again without opening anything.
+    const std::size_t before = Payloads().size();
+    form->ConnectButton->setEnabled(true);
+    form->ConnectButton->click();
+    EXPECT_EQ(form->Step, 0);
+    ASSERT_TRUE(QtWaitUntil([&] { return Idle() && Payloads().size() >= before + 6; }));
+    EXPECT_EQ(Payloads()[before], "Q");
+    EXPECT_TRUE(form->SioComPort1.Open());
+    EXPECT_TRUE(messages.Messages().isEmpty());
+}
+
+TEST_F(ConversationTest, APortThatCannotBeOpenedIsSaidSoAndTheSequencerTriesOnUse) {
+    // A character device that is no serial line.
+    std::filesystem::create_symlink("/dev/null", LinkPath());
+    ASSERT_TRUE(QtWaitUntil([&] { return Listed(kCom); }, std::chrono::seconds(3)));
+    ClickPort(kCom);
+    form->ConnectButton->click();
+    EXPECT_EQ(messages.Take(), QStringList{"Problem opening COM port"});
+    EXPECT_TRUE(form->CommsRG->isEnabled());
+    EXPECT_TRUE(form->Timer1->isActive());
+    // Its sends open the port on use, which fails the same way: said in the status line.
+    ASSERT_TRUE(QtWaitUntil([&] { return !form->ActivityLabel->isHidden(); }));
+    EXPECT_EQ(form->ActivityLabel->text(), "Problem transmitting on COM9");
+    EXPECT_EQ(form->Step, 99);
+}
+
+TEST_F(ConversationTest, APortNumberedAbove255IsListedButCannotBeUsed) {
+    StartInstrument();
+    std::filesystem::create_symlink(instrument->DevicePath(), ports.Path() + "/COM300");
+    ASSERT_TRUE(QtWaitUntil([&] { return Listed(300); }, std::chrono::seconds(3)));
+    ClickPort(300);
+    EXPECT_EQ(form->SelectedComNumber(), 0);
+    form->ConnectButton->click();
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_FALSE(form->SioComPort1.Open());
+}

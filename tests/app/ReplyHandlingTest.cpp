@@ -2,12 +2,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
+#include <atomic>
+#include <thread>
 
 #include "CvInterceptors.h"
 #include "FakeSerialDevice.h"
 #include "MainFormFixture.h"
 #include "QtWaitUntil.h"
 #include "RegisterMap.h"
+#include "ScopedEnv.h"
 #include "SimFraming.h"
 
 namespace {
@@ -60,6 +63,15 @@ TEST_F(ReplyHandlingTest, TimeRepliesOfEitherKindAndBadTimes) {
     EXPECT_EQ(form->TimeLabel->text(), "Bad instrument time");
     Arrive(Reply('E', "1A0C1F183B00"));  // hour 24
     EXPECT_EQ(form->TimeLabel->text(), "Bad instrument time");
+    // The hour the computer's clocks skip in spring is a time like any other to the instrument.
+    {
+        ScopedEnv zone("TZ", "Europe/London");
+        tzset();
+        Arrive(Reply('E', "1A031D011E00"));  // 29 March 2026, 01:30
+        EXPECT_TRUE(form->TimeLabel->text().endsWith("2026  01:30"))
+            << form->TimeLabel->text().toStdString();
+    }
+    tzset();
     EXPECT_TRUE(messages.Messages().isEmpty());
 }
 
@@ -102,7 +114,12 @@ TEST_F(ReplyHandlingTest, RegisterRepliesFillTheirListsAndTheCompanyEndsATransfe
     EXPECT_EQ(form->AddressSG->Cell(0), "0012F3A4B5C6 ");
     Arrive(Reply('3', "00DA" + instrument::EncodeEntry("TRAILER 72")));  // beyond the 70 rows
     EXPECT_EQ(form->TrailerSG->RowCount(), 70);
+    const QString calibration = form->CalibLabel->text();
+    const std::string lastPlant = form->PlantSG->Cell(98);
     Arrive(Reply('3', "000F" + instrument::EncodeEntry("NOT A LIST")));
+    Arrive(Reply('3', "zz92" + instrument::EncodeEntry("NOT A LIST")));
+    EXPECT_EQ(form->CalibLabel->text(), calibration);
+    EXPECT_EQ(form->PlantSG->Cell(98), lastPlant);
     Arrive(Reply('3', "0092" + instrument::EncodeEntry("VAN\tNINE")));
     EXPECT_EQ(form->PlantSG->Cell(98), "VAN NINE        ");
     EXPECT_TRUE(form->CorruptBits.IsSet(0, 98));
@@ -114,6 +131,40 @@ TEST_F(ReplyHandlingTest, RegisterRepliesFillTheirListsAndTheCompanyEndsATransfe
     EXPECT_EQ(form->Step, 99);
     EXPECT_EQ(form->CompanySG->Cell(0), "Corvane Ltd     ");
     EXPECT_TRUE(messages.Messages().isEmpty());
+}
+
+TEST_F(ReplyHandlingTest, ABurstOfRepliesMovesTheSequenceOnOnlyOnce) {
+    form->Step = 0;
+    form->AdvanceOnReply = true;
+    Arrive(sim::ReplyFrame("A1234", 'Q', "A1234") + "\n" + sim::ReplyFrame("A1234", 'Q', "A1234"));
+    EXPECT_EQ(form->Step, 1);
+}
+
+TEST_F(ReplyHandlingTest, FramesArrivingFasterThanTheTickDoNotHoldItOff) {
+    form->Step = 35;
+    int ticks = 0;
+    QObject::connect(form->Timer1, &QTimer::timeout, [&] { ++ticks; });
+    form->Timer1->start(20);
+    std::atomic<bool> stop = false;
+    std::thread talker([&] {
+        while (!stop) {
+            device->Arrive(":noise\r");
+            std::this_thread::sleep_for(std::chrono::milliseconds(4));
+        }
+    });
+    const bool ticked = QtWaitUntil([&] { return ticks > 0; }, std::chrono::seconds(3));
+    stop = true;
+    talker.join();
+    EXPECT_TRUE(ticked);
+}
+
+TEST_F(ReplyHandlingTest, AFailureInsideTheDataEventIsShownWithTheFrameSoFar) {
+    form->Rx.RxBuffer = ":A12";
+    form->Rx.FrameStarted = true;
+    // More characters announced than there are: reading the first one fails, and the event ends.
+    form->SioComPort1TriggerAvail(&form->SioComPort1, 3);
+    EXPECT_EQ(messages.Take(), QStringList{"Problem :A12"});
+    EXPECT_EQ(form->Rx.RxBuffer, ":A12");
 }
 
 TEST_F(ReplyHandlingTest, FailedSendsAreReportedOnceAndThePortLetGo) {

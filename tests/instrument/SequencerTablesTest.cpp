@@ -75,3 +75,13 @@ TEST(SequencerTablesTest, WritePayloadsCarryTheRegisterAndTheTravellingText) {
               "20028 6C5B4A3F2100000");
     EXPECT_EQ(WritePayload(EntryOfTransfer(bluetooth, 15), "Van 7"), "200E2           7 naV");
 }
+
+TEST(SequencerTablesTest, DongleStepsSendTheirAtCommandsAsTheyStand) {
+    std::vector<std::string> commands;
+    for (const std::uint16_t step : {2000, 2001, 2002, 2003, 2004, 2100, 2101, 2102, 2200, 2201,
+                                     2202, 2203, 2005})
+        commands.push_back(std::string(DongleCommand(step).value_or("-")));
+    EXPECT_EQ(commands, (std::vector<std::string>{"+++", "AT+BTCANCEL\r", "ATH\r", "AT+BTINQ?\r",
+                                                  "-", "AT+BTCANCEL\r", "ATD\r", "-", "+++",
+                                                  "ATH\r", "-", "-", "-"}));
+}

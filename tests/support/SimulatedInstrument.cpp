@@ -41,7 +41,8 @@ SimulatedInstrument::SimulatedInstrument(Settings settings)
       engine_(settings_.identity),
       faults_(settings_.faults),
       peer_(std::make_unique<LockedPeer>(*this)),
-      server_(std::make_unique<sim::LineServer>(pty_.MasterFd(), *peer_, settings_.timing)) {
+      server_(std::make_unique<sim::LineServer>(pty_.MasterFd(), *peer_, settings_.timing,
+                                               settings_.log)) {
     thread_ = std::thread([this] {
         if (server_->Run() == sim::LineServer::End::HungUp) {
             std::lock_guard lock(mutex_);

@@ -22,6 +22,7 @@ public:
         sim::FaultSettings faults;
         bool dongle = false;
         sim::DongleSettings dongleSettings;
+        sim::ConversationLog* log = nullptr;  // the conversation as the simulator prints it
     };
 
     SimulatedInstrument();
