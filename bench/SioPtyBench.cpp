@@ -11,7 +11,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -25,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "ProcessCpu.h"
 #include "PtyPair.h"
 #include "SioExcept.h"
 #include "SioMessageLoop.h"
@@ -39,13 +39,6 @@ constexpr std::size_t kCommand = 14;
 constexpr std::size_t kReply = 30;
 constexpr std::size_t kStream = 8u << 20;
 constexpr std::size_t kPiece = 4096;
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 struct Latency {
     double median = 0, p99 = 0, max = 0;  // microseconds
