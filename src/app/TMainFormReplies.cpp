@@ -60,6 +60,8 @@ void TMainForm::SioComPort1TriggerAvail(TSioPort, std::uint16_t Count) {
     try {
         for (std::uint16_t i = 0; i < Count; ++i) {
             const char c = SioComPort1.ReadChar();
+            // A dongle's lines are read before the frame logic sees the same character.
+            if (Step >= instrument::kFirstDongleStep) CollectDongleLine(c);
             if (!Rx.Feed(c)) continue;
             CheckFrame(Rx.RxBuffer);
             if (ReplyValid) DispatchReply();
