@@ -2,27 +2,13 @@
 #include <QImage>
 #include <stdexcept>
 
-#include "FakeSerialDevice.h"
-#include "MainFormFixture.h"
+#include "FakePortFixture.h"
 #include "QtWaitUntil.h"
 #include "SioStatusLight.h"
 
 namespace {
 
-class MainFormSerialTest : public MainFormTest {
-  protected:
-    void SetUp() override {
-        MainFormTest::SetUp();
-        form->SioComPort1.SetComNumber(5);
-        form->SioComPort1.SetDispatcherFactory([this](TSioCustomComPort&) {
-            auto d = std::make_unique<TFakeSerialDevice>(nullptr, true);
-            device = d.get();
-            return std::unique_ptr<TSioBaseDispatcher>(std::move(d));
-        });
-    }
-
-    TFakeSerialDevice* device = nullptr;
-};
+class MainFormSerialTest : public FakePortFormTest {};
 
 }  // namespace
 

@@ -6,8 +6,7 @@
 #include <thread>
 
 #include "CvInterceptors.h"
-#include "FakeSerialDevice.h"
-#include "MainFormFixture.h"
+#include "FakePortFixture.h"
 #include "QtWaitUntil.h"
 #include "RegisterMap.h"
 #include "ScopedEnv.h"
@@ -15,16 +14,10 @@
 
 namespace {
 
-class ReplyHandlingTest : public MainFormTest {
+class ReplyHandlingTest : public FakePortFormTest {
   protected:
     void SetUp() override {
-        MainFormTest::SetUp();
-        form->SioComPort1.SetComNumber(5);
-        form->SioComPort1.SetDispatcherFactory([this](TSioCustomComPort&) {
-            auto d = std::make_unique<TFakeSerialDevice>(nullptr, true);
-            device = d.get();
-            return std::unique_ptr<TSioBaseDispatcher>(std::move(d));
-        });
+        FakePortFormTest::SetUp();
         // The window's data event, wrapped so that the test knows when one has run.
         form->SioComPort1.OnTriggerAvail = [this](TSioPort port, std::uint16_t count) {
             form->SioComPort1TriggerAvail(port, count);
@@ -44,7 +37,6 @@ class ReplyHandlingTest : public MainFormTest {
         return sim::ReplyFrame("A1234", type, payload);
     }
 
-    TFakeSerialDevice* device = nullptr;
     bool handled = false;
 };
 
