@@ -177,7 +177,12 @@ void TMainForm::CreateCalibPanel() {
     CalibLabel = Label(CalibPanel, "CalibLabel", "", 8, 32, "calibration due date");
     CalibLabel->resize(240, 16);
     TimeLabel = Label(CalibPanel, "TimeLabel", "", 261, 32, "instrument time");
-    TimeLabel->resize(200, 16);
+    // Its text ends at the window's right edge: where the system's font is wider than the one
+    // the window was drawn for, the instrument time grows to the left instead of being cut off.
+    constexpr int kTimeLabelRight = 462;
+    constexpr int kTimeLabelLeft = 226;
+    TimeLabel->setGeometry(kTimeLabelLeft, 32, kTimeLabelRight - kTimeLabelLeft, 16);
+    TimeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     TopBorderShape = HorizontalLine(this, "TopBorderShape", 77, 468);
     anchors_->Anchor(TopBorderShape, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge);
