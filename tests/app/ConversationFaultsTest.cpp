@@ -86,8 +86,7 @@ TEST_F(ConversationFaultsTest, AVanishedInstrumentIsReportedAndFoundAgainWhenItR
     form->RetrieveButton->click();
     ASSERT_TRUE(QtWaitUntil([&] { return Payloads().size() >= 20; }));
     // The instrument goes away in the middle of the transfer, port link and all.
-    Unpublish();
-    instrument.reset();
+    published.Stop();
 
     ASSERT_TRUE(QtWaitUntil([&] { return !form->ActivityLabel->isHidden() &&
                                          form->ActivityLabel->text() ==

@@ -5,21 +5,17 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "MainFormFixture.h"
 #include "QtWaitUntil.h"
-#include "ScopedEnv.h"
+#include "PublishedInstrument.h"
 #include "SimFraming.h"
-#include "SimulatedInstrument.h"
 #include "TRadioGroup.h"
-#include "TempDir.h"
 
-// The real window talking to the simulated instrument over a pseudo-terminal that is published
-// as COM9 in a private port folder (and no built-in ports: the kernel tree is an empty folder).
+// The real window talking to the simulated instrument over a pseudo-terminal published as COM9.
 class ConversationTest : public MainFormTest {
   protected:
     static constexpr int kCom = 9;
@@ -32,16 +28,8 @@ class ConversationTest : public MainFormTest {
 
     // A simulator (replacing any earlier one) published as COM9.
     void StartInstrument(SimulatedInstrument::Settings settings = {}) {
-        Unpublish();
-        instrument.reset();
-        instrument = std::make_unique<SimulatedInstrument>(std::move(settings));
-        std::filesystem::create_symlink(instrument->DevicePath(), LinkPath());
+        instrument = &published.Start(std::move(settings));
     }
-    void Unpublish() {
-        std::error_code ignored;
-        std::filesystem::remove(LinkPath(), ignored);
-    }
-    std::string LinkPath() const { return ports.Path() + "/COM" + std::to_string(kCom); }
 
     QStringList Items() const { return form->CommsRG->Items(); }
     bool Listed(int com) const { return Items().contains(QStringLiteral(" %1 ").arg(com)); }
@@ -86,10 +74,7 @@ class ConversationTest : public MainFormTest {
         return payloads;
     }
 
-    TempDir ports;
-    TempDir sysfs;
-    ScopedEnv portsEnv{"ROSTERMATE_PORTS", ports.Path()};
-    ScopedEnv sysfsEnv{"ROSTERMATE_SYSFS", sysfs.Path()};
+    PublishedInstrument published{kCom};
+    SimulatedInstrument* instrument = nullptr;  // the one published now
     QDateTime clock{QDate(2026, 3, 4), QTime(5, 6, 7)};
-    std::unique_ptr<SimulatedInstrument> instrument;
 };

@@ -35,13 +35,13 @@ TEST_F(ConversationTest, ThePortListFollowsThePortsThatComeAndGo) {
     EXPECT_TRUE(form->ConnectButton->isEnabled());
 
     // The selected port goes: its item, the selection and both buttons go with it.
-    Unpublish();
+    published.Unpublish();
     ASSERT_TRUE(QtWaitUntil([&] { return Items().isEmpty(); }, std::chrono::seconds(3)));
     EXPECT_EQ(form->SelectedComNumber(), 0);
     EXPECT_FALSE(form->SearchButton->isEnabled());
     EXPECT_FALSE(form->ConnectButton->isEnabled());
     // Back again, it is listed but not chosen.
-    std::filesystem::create_symlink(instrument->DevicePath(), LinkPath());
+    published.Link(kCom, instrument->DevicePath());
     ASSERT_TRUE(QtWaitUntil([&] { return Listed(kCom); }, std::chrono::seconds(3)));
     EXPECT_EQ(form->CommsRG->ItemIndex(), -1);
     EXPECT_FALSE(form->ConnectButton->isEnabled());
@@ -152,7 +152,7 @@ TEST_F(ConversationTest, ConnectAgainAsksAgainAndTheListStaysAsItWasWhenOpened) 
     StartInstrument();
     Connect();
     // Ports that come after the port was opened are not listed.
-    std::filesystem::create_symlink(instrument->DevicePath(), ports.Path() + "/COM12");
+    published.Link(12, instrument->DevicePath());
     int refreshTicks = 0;
     QObject::connect(form->Timer2, &QTimer::timeout, [&] { ++refreshTicks; });
     ASSERT_TRUE(QtWaitUntil([&] { return refreshTicks >= 2; }));
@@ -171,7 +171,7 @@ TEST_F(ConversationTest, ConnectAgainAsksAgainAndTheListStaysAsItWasWhenOpened) 
 
 TEST_F(ConversationTest, APortThatCannotBeOpenedIsSaidSoAndTheSequencerTriesOnUse) {
     // A character device that is no serial line.
-    std::filesystem::create_symlink("/dev/null", LinkPath());
+    published.Link(kCom, "/dev/null");
     ASSERT_TRUE(QtWaitUntil([&] { return Listed(kCom); }, std::chrono::seconds(3)));
     ClickPort(kCom);
     form->ConnectButton->click();
@@ -186,7 +186,7 @@ TEST_F(ConversationTest, APortThatCannotBeOpenedIsSaidSoAndTheSequencerTriesOnUs
 
 TEST_F(ConversationTest, APortNumberedAbove255IsListedButCannotBeUsed) {
     StartInstrument();
-    std::filesystem::create_symlink(instrument->DevicePath(), ports.Path() + "/COM300");
+    published.Link(300, instrument->DevicePath());
     ASSERT_TRUE(QtWaitUntil([&] { return Listed(300); }, std::chrono::seconds(3)));
     ClickPort(300);
     EXPECT_EQ(form->SelectedComNumber(), 0);

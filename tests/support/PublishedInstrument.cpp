@@ -13,15 +13,24 @@ SimulatedInstrument& PublishedInstrument::Start(SimulatedInstrument::Settings se
     Unpublish();
     instrument_.reset();
     instrument_ = std::make_unique<SimulatedInstrument>(std::move(settings));
-    std::filesystem::create_symlink(instrument_->DevicePath(), LinkPath());
+    Link(comNumber_, instrument_->DevicePath());
     return *instrument_;
 }
 
 void PublishedInstrument::Unpublish() {
     std::error_code ignored;
-    std::filesystem::remove(LinkPath(), ignored);
+    std::filesystem::remove(LinkPath(comNumber_), ignored);
 }
 
-std::string PublishedInstrument::LinkPath() const {
-    return ports_.Path() + "/COM" + std::to_string(comNumber_);
+void PublishedInstrument::Stop() {
+    Unpublish();
+    instrument_.reset();
+}
+
+void PublishedInstrument::Link(int comNumber, const std::string& devicePath) const {
+    std::filesystem::create_symlink(devicePath, LinkPath(comNumber));
+}
+
+std::string PublishedInstrument::LinkPath(int comNumber) const {
+    return ports_.Path() + "/COM" + std::to_string(comNumber);
 }

@@ -21,12 +21,16 @@ class PublishedInstrument {
     SimulatedInstrument& Start(SimulatedInstrument::Settings settings = {});
     // Only the link goes: the port leaves the list while the simulator serves on.
     void Unpublish();
+    // The simulator ends and its link goes, as when an instrument is unplugged.
+    void Stop();
+    // Publishes any device as COM<n> in the same folder.
+    void Link(int comNumber, const std::string& devicePath) const;
 
     SimulatedInstrument& Instrument() const { return *instrument_; }
     int ComNumber() const { return comNumber_; }
 
   private:
-    std::string LinkPath() const;
+    std::string LinkPath(int comNumber) const;
 
     int comNumber_;
     TempDir ports_;
