@@ -2,9 +2,13 @@
 // read/write/poll on the same kind of device in the same run. The instrument side (a thread on
 // the master) is the same code for both.
 //
-//   round trip: a 14-byte command out, a 30-byte reply back, 2000 times (median, p99, max);
+//   round trip: a 14-byte command out, a 30-byte reply back, 2000 times (median, p99, max, and
+//               the process CPU per round trip), without and with the window's status lights;
 //   receive:    8 MiB from the instrument, taken byte by byte as the program does (ReadChar);
-//   transmit:   8 MiB to the instrument through the output ring.
+//   transmit:   8 MiB to the instrument through the output ring;
+//   idle:       the port open and nothing happening for --idle-seconds N (default 5), with the
+//               window's status lights watching it: the process's wake-ups (context switches of
+//               all its threads) and CPU, against a plain poll() on the device for as long.
 //
 // The stack is the com port component, reached by COM number through a link in a private port
 // folder, with its events delivered by a plain message loop on the main thread.
@@ -18,8 +22,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,6 +36,7 @@
 #include "SioMessageLoop.h"
 #include "SioPort.h"
 #include "SioPortHooks.h"
+#include "SioStatLt.h"
 
 namespace {
 
@@ -42,11 +49,26 @@ constexpr std::size_t kPiece = 4096;
 
 struct Latency {
     double median = 0, p99 = 0, max = 0;  // microseconds
+    double cpu = 0;                         // process CPU microseconds per round trip
 };
 
-Latency Summarise(std::vector<double> samples) {
+Latency Summarise(std::vector<double> samples, double cpuSeconds) {
     std::sort(samples.begin(), samples.end());
-    return {samples[samples.size() / 2], samples[samples.size() * 99 / 100], samples.back()};
+    return {samples[samples.size() / 2], samples[samples.size() * 99 / 100], samples.back(),
+            cpuSeconds * 1e6 / double(samples.size())};
+}
+
+struct Idle {
+    double cpuMs = 0;
+    double wakeups = 0;
+};
+
+// Measures what the process does while `wait` lets the time go by.
+Idle MeasureIdle(const std::function<void()>& wait) {
+    const double cpu = CpuSeconds();
+    const long switches = ContextSwitches();
+    wait();
+    return {(CpuSeconds() - cpu) * 1000, double(ContextSwitches() - switches)};
 }
 
 struct Stream {
@@ -123,12 +145,12 @@ class PlainLine {
             Wait(POLLIN);
         }
     }
+    void Wait(short events, int limitMs = 10000) {
+        pollfd p{fd_, events, 0};
+        ::poll(&p, 1, limitMs);
+    }
 
   private:
-    void Wait(short events) {
-        pollfd p{fd_, events, 0};
-        ::poll(&p, 1, 10000);
-    }
     int fd_;
 };
 
@@ -139,14 +161,22 @@ Latency PlainRoundTrips() {
     const std::string command(kCommand, 'c');
     std::vector<double> samples;
     char buffer[kReply];
+    const double cpu = CpuSeconds();
     for (int i = 0; i < kRoundTrips; ++i) {
         const auto start = Clock::now();
         line.WriteAll(command.data(), command.size());
         for (std::size_t got = 0; got < kReply;) got += line.ReadSome(buffer + got, kReply - got);
         samples.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     }
+    const double used = CpuSeconds() - cpu;
     instrument.join();
-    return Summarise(samples);
+    return Summarise(samples, used);
+}
+
+Idle PlainIdle(int seconds) {
+    PtyPair pty;
+    PlainLine line(pty.SlavePath());
+    return MeasureIdle([&] { line.Wait(POLLIN, seconds * 1000); });
 }
 
 Stream PlainReceive() {
@@ -179,10 +209,22 @@ Stream PlainTransmit() {
 
 // --- The whole stack ----------------------------------------------------------------------
 
-// A com port on COM<n> linked to a fresh pseudo-terminal, its events pumped by `loop`.
+// A lamp of the status lights; nothing to draw here.
+class BenchLight final : public TSioLight {
+  public:
+    bool Lit() const override { return lit_; }
+    void SetLit(bool lit) override { lit_ = lit; }
+
+  private:
+    bool lit_ = false;
+};
+
+// A com port on COM<n> linked to a fresh pseudo-terminal, its events pumped by `loop`. With
+// `lights`, the port is watched the way the window watches its port: a status-light controller
+// with a transmit and a receive light, switched on once the port is open.
 class StackLine {
   public:
-    StackLine() {
+    explicit StackLine(bool lights = false) {
         std::filesystem::create_symlink(pty.SlavePath(), PortFolder() + "/COM9");
         SetSioNotifierFactory([this](TSioWindowProc procedure) {
             auto made = std::make_unique<TSioMessageLoop>(std::move(procedure));
@@ -195,7 +237,12 @@ class StackLine {
         port.OnTriggerAvail = [this](TSioPort p, std::uint16_t count) {
             for (std::uint16_t i = 0; i < count; ++i) received.push_back(p->ReadChar());
         };
+        if (lights) {
+            controller.Lights().SetTXDLight(&tx);
+            controller.Lights().SetRXDLight(&rx);
+        }
         port.SetOpen(true);
+        if (lights) controller.SetMonitoring(true);
     }
     ~StackLine() {
         port.SetOpen(false);
@@ -211,18 +258,27 @@ class StackLine {
     void WaitForReceived(std::size_t count) {
         while (received.size() < count) loop->WaitAndPumpOne(std::chrono::seconds(10));
     }
+    // Delivers the port's events until both lights are off (at most 10 s).
+    void WaitForLightsOff() {
+        const auto limit = Clock::now() + std::chrono::seconds(10);
+        while ((tx.Lit() || rx.Lit()) && Clock::now() < limit)
+            loop->WaitAndPumpOne(std::chrono::milliseconds(100));
+    }
 
     PtyPair pty;
     TSioComPort port;
+    BenchLight tx, rx;
+    TSioSLController controller{&port};
     TSioMessageLoop* loop = nullptr;
     std::string received;
 };
 
-Latency StackRoundTrips() {
-    StackLine line;
+Latency StackRoundTrips(bool lights) {
+    StackLine line(lights);
     std::thread instrument = Answerer(line.pty);
     const std::string command(kCommand, 'c');
     std::vector<double> samples;
+    const double cpu = CpuSeconds();
     for (int i = 0; i < kRoundTrips; ++i) {
         const auto start = Clock::now();
         line.port.WriteString(command);
@@ -230,8 +286,28 @@ Latency StackRoundTrips() {
         samples.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
         line.received.clear();
     }
+    const double used = CpuSeconds() - cpu;
     instrument.join();
-    return Summarise(samples);
+    return Summarise(samples, used);
+}
+
+// One exchange, the lights back off, then nothing for `seconds` while the events are delivered.
+Idle StackIdle(int seconds) {
+    StackLine line(true);
+    line.port.WriteString(std::string(kCommand, 'c'));
+    if (line.pty.Read(kCommand, std::chrono::seconds(10)).size() != kCommand)
+        throw std::runtime_error("the command did not arrive");
+    line.pty.Write(std::string(kReply, 'r'));
+    line.WaitForReceived(kReply);
+    line.WaitForLightsOff();
+    if (line.tx.Lit() || line.rx.Lit()) throw std::runtime_error("the lights stayed on");
+    return MeasureIdle([&] {
+        const auto end = Clock::now() + std::chrono::seconds(seconds);
+        for (auto now = Clock::now(); now < end; now = Clock::now())
+            line.loop->WaitAndPumpOne(
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - now) +
+                std::chrono::milliseconds(1));
+    });
 }
 
 Stream StackReceive() {
@@ -265,13 +341,28 @@ Stream StackTransmit() {
 }
 
 void Row(const char* name, double stack, double plain, const char* unit, int decimals = 1) {
-    std::printf("%-28s %12.*f %12.*f %9.2f  %s\n", name, decimals, stack, decimals, plain,
-                stack / plain, unit);
+    if (plain > 0)
+        std::printf("%-28s %12.*f %12.*f %9.2f  %s\n", name, decimals, stack, decimals, plain,
+                    stack / plain, unit);
+    else
+        std::printf("%-28s %12.*f %12.*f %9s  %s\n", name, decimals, stack, decimals, plain, "-",
+                    unit);
+}
+
+int IdleSeconds(int argc, char** argv) {
+    if (argc == 1) return 5;
+    if (argc == 3 && std::strcmp(argv[1], "--idle-seconds") == 0) return std::atoi(argv[2]);
+    return -1;
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const int idleSeconds = IdleSeconds(argc, argv);
+    if (idleSeconds <= 0) {
+        std::fprintf(stderr, "usage: %s [--idle-seconds N]\n", argv[0]);
+        return 2;
+    }
     char folder[] = "/tmp/rostermate-bench-XXXXXX";
     if (!mkdtemp(folder)) return 1;
     StackLine::PortFolder() = folder;
@@ -279,20 +370,30 @@ int main() {
 
     try {
         const Latency plainTrip = PlainRoundTrips();
-        const Latency stackTrip = StackRoundTrips();
+        const Latency stackTrip = StackRoundTrips(false);
+        const Latency litTrip = StackRoundTrips(true);
         const Stream plainIn = PlainReceive();
         const Stream stackIn = StackReceive();
         const Stream plainOut = PlainTransmit();
         const Stream stackOut = StackTransmit();
+        const Idle plainIdle = PlainIdle(idleSeconds);
+        const Idle stackIdle = StackIdle(idleSeconds);
 
         std::printf("%-28s %12s %12s %9s\n", "pseudo-terminal workload", "stack", "plain", "ratio");
         Row("round trip median", stackTrip.median, plainTrip.median, "us (14 out, 30 back)");
         Row("round trip p99", stackTrip.p99, plainTrip.p99, "us");
         Row("round trip max", stackTrip.max, plainTrip.max, "us");
+        Row("round trip CPU", stackTrip.cpu, plainTrip.cpu, "CPU us per round trip");
+        Row("round trip median, lights", litTrip.median, plainTrip.median, "us");
+        Row("round trip CPU, lights", litTrip.cpu, plainTrip.cpu, "CPU us per round trip");
         Row("receive 8 MiB", stackIn.mibPerSecond, plainIn.mibPerSecond, "MiB/s");
         Row("receive CPU", stackIn.cpuPerMib, plainIn.cpuPerMib, "CPU s/MiB", 4);
         Row("transmit 8 MiB", stackOut.mibPerSecond, plainOut.mibPerSecond, "MiB/s");
         Row("transmit CPU", stackOut.cpuPerMib, plainOut.cpuPerMib, "CPU s/MiB", 4);
+        const std::string idle = "idle " + std::to_string(idleSeconds) + " s, lights";
+        Row((idle + " wake-ups").c_str(), stackIdle.wakeups, plainIdle.wakeups,
+            "context switches", 0);
+        Row((idle + " CPU").c_str(), stackIdle.cpuMs, plainIdle.cpuMs, "CPU ms", 2);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "benchmark failed: %s\n", e.what());
         std::filesystem::remove_all(folder);
