@@ -58,8 +58,11 @@ void TMainForm::ConnectHandlers() {
     connect(RetrieveButton, &QPushButton::clicked, this, [this] { RetrieveButtonClick(); });
     connect(SearchButton, &QPushButton::clicked, this, [this] { SearchButtonClick(); });
     connect(AbandonButton, &QPushButton::clicked, this, [this] { AbandonButtonClick(); });
-    connect(AddressLB, &QListWidget::itemClicked, this, [this] { AddressLBClick(); });
-    connect(FriendlyLB, &QListWidget::itemClicked, this, [this] { FriendlyLBClick(); });
+    // A click chooses a device, and so does Enter on the device the arrow keys have reached.
+    for (auto signal : {&QListWidget::itemClicked, &QListWidget::itemActivated}) {
+        connect(AddressLB, signal, this, [this] { AddressLBClick(); });
+        connect(FriendlyLB, signal, this, [this] { FriendlyLBClick(); });
+    }
     CommsRG->OnClick = [this](TRadioGroup*) { CommsRGClick(); };
     SioComPort1.OnTriggerAvail = {this, &TMainForm::SioComPort1TriggerAvail};
     for (TStringGrid* grid : findChildren<TStringGrid*>()) {
@@ -109,14 +112,14 @@ void TMainForm::FormCloseQuery(bool& CanClose) {
     const bool dongleMayBeUp =
         SioComPort1.ComNumber() != 0 && (!BtAddress.empty() || !BluetoothPanel->isHidden());
     CanClose = !dongleMayBeUp;
-    if (CanClose || (Step >= 2200 && Step <= 2202)) return;
     // Hang the dongle up first; the last hang-up step asks the window to close again.
-    EnableTimer1();
-    SetTimer1Interval(100);
-    Step = 2200;
+    if (!CanClose && !HangingUp()) StartHangUp();
 }
 
 void TMainForm::FormClose() {
+    // Nothing more is sent or refreshed for a window that has closed.
+    Timer1->stop();
+    Timer2->stop();
     CloseSerialPort();
     // Ends the running event loop; outside one (a window closed in a test) there is nothing to
     // end, and exit() would leave every later modal loop of the process returning at once.

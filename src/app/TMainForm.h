@@ -243,6 +243,8 @@ class TMainForm : public QWidget {
     void DongleTimer();
     void RunDongleStep();
     void ReportDongleSendError();
+    bool HangingUp() const;
+    void StartHangUp();
     void CollectDongleLine(char c);
     void ChooseBluetoothDevice(QListWidget* clicked);
     void UpdateComPortHints();
@@ -258,4 +260,5 @@ class TMainForm : public QWidget {
     TAnchors* anchors_ = nullptr;
     bool centred_ = false;
     bool dongleSendFailing_ = false;  // a dongle command could not be sent, and it has been said
+    bool inTimer1Tick_ = false;
 };

@@ -31,19 +31,24 @@ void TMainForm::DongleTimer() {
     ActivityLabel->show();
     try {
         RunDongleStep();
+        dongleSendFailing_ = false;
     } catch (const EBadId&) {
         ReportDongleSendError();
-        return;  // the same step is tried again on the next tick
+        // The same step is tried again on the next tick. A hang-up cannot reach a dongle that
+        // is gone, so that step counts as done: the window still closes.
+        if (!HangingUp()) return;
     } catch (const EInOutError&) {
         ReportDongleSendError();
-        return;
+        if (!HangingUp()) return;
     }
-    dongleSendFailing_ = false;
     if (Step >= instrument::kFirstDongleStep) ++Step;
 }
 
-// One message for a run of failed sends, not one for every tick while the port stays unusable
-// (the timer goes on ticking under an open message box).
+bool TMainForm::HangingUp() const {
+    return Step >= instrument::kHangUpStep && Step <= instrument::kCloseStep;
+}
+
+// One message for a run of failed sends, not one for every tick while the port stays unusable.
 void TMainForm::ReportDongleSendError() {
     const ErrorInfo error = DescribeCurrentException();
     if (dongleSendFailing_) return;
@@ -100,6 +105,13 @@ void TMainForm::SearchButtonClick() {
     KeyPanel->hide();
     CoverPanel->show();
     SearchButton->setEnabled(false);
+}
+
+void TMainForm::StartHangUp() {
+    EnableTimer1();
+    SetTimer1Interval(kStartMs);
+    Step = instrument::kHangUpStep;
+    dongleSendFailing_ = false;
 }
 
 void TMainForm::ChooseBluetoothDevice(QListWidget* clicked) {

@@ -82,7 +82,8 @@ void TMainForm::DispatchReply() {
     InLabel->setText(Text(Rx.RxBuffer));
     const char type = instrument::ReplyType(Rx.RxBuffer);
     // One step on per command: a second valid frame in the same reply moves nothing further.
-    if (AdvanceOnReply) {
+    // A reply that comes late, once the dongle's steps have begun, must not skip one of them.
+    if (AdvanceOnReply && Step < instrument::kFirstDongleStep) {
         ++Step;
         AdvanceOnReply = false;
     }

@@ -38,6 +38,14 @@ void TMainForm::SetTimer1Interval(int interval) {
 }
 
 void TMainForm::Timer1Timer() {
+    // A message box opened by a tick runs its own event loop; the timer must not start another
+    // tick inside it (it would send the same step twice and then skip one).
+    if (inTimer1Tick_) return;
+    inTimer1Tick_ = true;
+    struct EndOfTick {
+        bool& flag;
+        ~EndOfTick() { flag = false; }
+    } endOfTick{inTimer1Tick_};
     if (Step >= instrument::kFirstDongleStep) {
         DongleTimer();
         return;

@@ -132,6 +132,27 @@ TEST_F(ReplyHandlingTest, ABurstOfRepliesMovesTheSequenceOnOnlyOnce) {
     EXPECT_EQ(form->Step, 1);
 }
 
+TEST_F(ReplyHandlingTest, ALateReplyDoesNotSkipAStepOfTheDongleHangUp) {
+    form->Step = 1;
+    form->AdvanceOnReply = true;
+    form->BtAddress = "00126F3A41C2";
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(form->Step, 2200);
+    Arrive(Reply('D', "1A0C1F173B00"));
+    EXPECT_EQ(form->Step, 2200);
+}
+
+TEST_F(ReplyHandlingTest, ADongleLineAfterItsOkBringsTheNextStepForward) {
+    form->Step = 2001;
+    form->Timer1->start(2000);
+    Arrive("\r\nOK\r\n");
+    EXPECT_EQ(form->BlueLabel->text(), "OK");
+    EXPECT_EQ(form->Timer1->interval(), 2000);
+    Arrive("READY\r\n");
+    EXPECT_EQ(form->Timer1->interval(), 200);
+    EXPECT_EQ(form->ConnectStepLabel->text(), "2001");
+}
+
 TEST_F(ReplyHandlingTest, FramesArrivingFasterThanTheTickDoNotHoldItOff) {
     form->Step = 35;
     int ticks = 0;
