@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build test run format clean
+.PHONY: all deps configure build test run soak format clean
 
 all: build
 
@@ -24,6 +24,11 @@ test: build
 
 run: build
 	@scripts/run.sh $(BUILD)
+
+# The long fault soak: every line fault in turn, every tab, SOAK_ROUNDS rounds (not part of test).
+SOAK_ROUNDS ?= 2
+soak: build
+	SOAK_FULL=1 SOAK_ROUNDS=$(SOAK_ROUNDS) $(BUILD)/tests/app/fault_soak_tests
 
 format:
 	cmake --build $(BUILD) --target format
