@@ -178,11 +178,9 @@ std::int32_t TSioPosixDispatcher::DeviceRead(std::uint8_t* buffer, std::uint32_t
 
 std::int32_t TSioPosixDispatcher::DeviceWrite(const std::uint8_t* data, std::uint32_t size) {
     const std::uint32_t queued = QueueOutput(data, size);
-    if (queued > 0) {
-        OutputReady().Set();
-        std::shared_lock use(deviceUse_);
-        outWake_.Wake();
-    }
+    // An output thread waiting for room in the device sends these bytes once there is room; one
+    // waiting for bytes is woken.
+    if (queued > 0) OutputReady().Set();
     return static_cast<std::int32_t>(queued);
 }
 
@@ -196,8 +194,9 @@ std::int32_t TSioPosixDispatcher::DevicePurge(std::int32_t queue) {
             OutputAbort().Set();
             {
                 std::shared_lock use(deviceUse_);
-                outWake_.Wake();
+                outWake_.Wake();  // out of a wait for room in the device
             }
+            OutputReady().Set();  // out of a wait for bytes
             // Several purges may wait at once and one abort answers them all, so each waits
             // for the count, not for an acknowledgement another waiter could take.
             const auto deadline = std::chrono::steady_clock::now() + kPurgeAckLimit;

@@ -49,9 +49,12 @@ void TSioPosixDispatcher::WakeDeviceWait() {
 }
 
 void TSioPosixDispatcher::WakeWorkers() {
-    std::shared_lock use(deviceUse_);
-    comWake_.Wake();
-    outWake_.Wake();
+    {
+        std::shared_lock use(deviceUse_);
+        comWake_.Wake();
+        outWake_.Wake();  // an output thread waiting for room in the device
+    }
+    OutputReady().Set();  // one waiting for bytes to send
 }
 
 void TSioPosixDispatcher::StopThreads() {
@@ -148,15 +151,16 @@ void TSioPosixDispatcher::ObeyAbort() {
 }
 
 TSioPosixDispatcher::OutputSignal TSioPosixDispatcher::WaitOutputSignal() {
-    std::shared_lock use(deviceUse_);
+    // Queued bytes, a purge and the end of the port all set output-ready, so one wait serves
+    // all three; what woke the thread is then looked up without another wait.
     for (;;) {
-        if (!outWake_.IsOpen()) return OutputSignal::Kill;
-        outWake_.Drain();
         if (AbortRequested()) return OutputSignal::Abort;
         if (Killed()) return OutputSignal::Kill;
-        if (OutputReady().WaitFor(kNoWait)) return OutputSignal::Ready;
-        pollfd wake{outWake_.PollFd(), POLLIN, 0};
-        if (!PollForever(&wake, 1)) return OutputSignal::Kill;
+        if (OutputReady().WaitFor(kLongWait)) {
+            if (AbortRequested()) return OutputSignal::Abort;
+            if (Killed()) return OutputSignal::Kill;
+            return OutputSignal::Ready;
+        }
     }
 }
 
