@@ -61,9 +61,44 @@ constexpr std::int32_t ecBaseAddressNotSet = -3010;
 // system's number for it, which the com port raises as an input/output error.
 constexpr std::int32_t ecDeviceLost = -3011;
 
+// Modem (this library has no modem; the codes keep their classes for callers that do).
+constexpr std::int32_t ecModemNotStarted = -4001;
+constexpr std::int32_t ecModemBusy = -4002;
+constexpr std::int32_t ecModemNotDialing = -4003;
+constexpr std::int32_t ecModemNotResponding = -4004;
+constexpr std::int32_t ecModemRejectedCommand = -4005;
+constexpr std::int32_t ecModemStatusMismatch = -4006;
+constexpr std::int32_t ecAlreadyDialing = -4007;
+constexpr std::int32_t ecNotDialing = -4008;
+
 // Triggers.
 constexpr std::int32_t ecNoMoreTriggers = -5001;
 constexpr std::int32_t ecTriggerTooLong = -5002;
 constexpr std::int32_t ecBadTriggerHandle = -5003;
+
+// File-transfer protocols: three codes raise the protocol group itself.
+inline constexpr std::int32_t ecProtocolCodes[] = {-6006, -6008, -6009};
+
+// Database (kept in INI files). Three of its codes are internal errors; the last one has no
+// class of its own and raises the group.
+constexpr std::int32_t ecKeyTooLong = -7001;
+constexpr std::int32_t ecDataTooLarge = -7002;
+constexpr std::int32_t ecIniWrite = -7004;
+constexpr std::int32_t ecIniRead = -7005;
+constexpr std::int32_t ecRecordExists = -7007;
+constexpr std::int32_t ecRecordNotFound = -7008;
+constexpr std::int32_t ecDatabaseFull = -7009;
+constexpr std::int32_t ecDatabaseEmpty = -7010;
+constexpr std::int32_t ecBadFieldList = -7011;
+constexpr std::int32_t ecBadFieldForIndex = -7013;
+constexpr std::int32_t ecLastIni = -7014;
+inline constexpr std::int32_t ecIniInternalCodes[] = {-7003, -7006, -7012};
+
+// Fax and image conversion, telephony, dial-up: whole ranges, each raising its group.
+constexpr std::int32_t ecFirstFax = -8001;
+constexpr std::int32_t ecLastFax = -8070;
+constexpr std::int32_t ecFirstTapi = -13801;
+constexpr std::int32_t ecLastTapi = -13942;
+constexpr std::int32_t ecRasLoadFail = -13980;
 
 }  // namespace sio

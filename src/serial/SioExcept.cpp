@@ -34,13 +34,20 @@ template <typename E>
     throw E(code);
 }
 
+// The codes from `lowest` to `highest` raise one class.
 struct ClassForCode {
-    std::int32_t code;
+    std::int32_t lowest;
+    std::int32_t highest;
     void (*raise)(std::int32_t);
+
+    constexpr ClassForCode(std::int32_t code, void (*raiseFor)(std::int32_t))
+        : lowest(code), highest(code), raise(raiseFor) {}
+    constexpr ClassForCode(std::int32_t low, std::int32_t high, void (*raiseFor)(std::int32_t))
+        : lowest(low), highest(high), raise(raiseFor) {}
 };
 
-// Codes that raise their own class. Codes that have a text but no class (-1001, -3002) and codes
-// of features this library does not contain are left to the general rule.
+// Codes that raise a class of their own or of their group. Codes with a text but no class
+// (-1001, -3002) are left to the general rule.
 constexpr ClassForCode kClasses[] = {
     {sio::ecBadArgument, Raise<EBadArgument>},
     {sio::ecGotQuitMsg, Raise<EGotQuitMsg>},
@@ -74,6 +81,34 @@ constexpr ClassForCode kClasses[] = {
     {sio::ecNoMoreTriggers, Raise<ENoMoreTriggers>},
     {sio::ecTriggerTooLong, Raise<ETriggerTooLong>},
     {sio::ecBadTriggerHandle, Raise<EBadTriggerHandle>},
+    {sio::ecModemNotStarted, Raise<EModemNotStarted>},
+    {sio::ecModemBusy, Raise<EModemBusy>},
+    {sio::ecModemNotDialing, Raise<EModemNotDialing>},
+    {sio::ecModemNotResponding, Raise<EModemNotResponding>},
+    {sio::ecModemRejectedCommand, Raise<EModemRejectedCommand>},
+    {sio::ecModemStatusMismatch, Raise<EModemStatusMismatch>},
+    {sio::ecAlreadyDialing, Raise<EAlreadyDialing>},
+    {sio::ecNotDialing, Raise<ENotDialing>},
+    {sio::ecProtocolCodes[0], Raise<EProtocol>},
+    {sio::ecProtocolCodes[1], Raise<EProtocol>},
+    {sio::ecProtocolCodes[2], Raise<EProtocol>},
+    {sio::ecKeyTooLong, Raise<EKeyTooLong>},
+    {sio::ecDataTooLarge, Raise<EDataTooLarge>},
+    {sio::ecIniWrite, Raise<EIniWrite>},
+    {sio::ecIniRead, Raise<EIniRead>},
+    {sio::ecRecordExists, Raise<ERecordExists>},
+    {sio::ecRecordNotFound, Raise<ERecordNotFound>},
+    {sio::ecDatabaseFull, Raise<EDatabaseFull>},
+    {sio::ecDatabaseEmpty, Raise<EDatabaseEmpty>},
+    {sio::ecBadFieldList, Raise<EBadFieldList>},
+    {sio::ecBadFieldForIndex, Raise<EBadFieldForIndex>},
+    {sio::ecLastIni, Raise<EINI>},
+    {sio::ecIniInternalCodes[0], Raise<EInternal>},
+    {sio::ecIniInternalCodes[1], Raise<EInternal>},
+    {sio::ecIniInternalCodes[2], Raise<EInternal>},
+    {sio::ecLastFax, sio::ecFirstFax, Raise<EFax>},
+    {sio::ecLastTapi, sio::ecFirstTapi, Raise<ETapi>},
+    {sio::ecRasLoadFail, Raise<ERasLoadFail>},
 };
 
 // The runtime's own input/output numbers, negated.
@@ -105,7 +140,7 @@ std::string ErrorMessageFor(std::int32_t code) {
 std::int32_t CheckResult(const TSioLoadState* component, std::int32_t code) {
     if (code >= 0 || (component != nullptr && component->Loading())) return code;
     for (const ClassForCode& entry : kClasses)
-        if (entry.code == code) entry.raise(code);
+        if (code >= entry.lowest && code <= entry.highest) entry.raise(code);
     if (code >= kFirstIoCode && code <= kLastIoCode) {
         if (code == sio::ecOutOfMemory) throw EOutOfMemory();
         throw EInOutError(ErrorMessageFor(code), -code);

@@ -84,6 +84,31 @@ SIO_EXCEPTION_CLASS(ENoMoreTriggers, ETrigger)
 SIO_EXCEPTION_CLASS(ETriggerTooLong, ETrigger)
 SIO_EXCEPTION_CLASS(EBadTriggerHandle, ETrigger)
 
+// Features this library does not contain: modem, database and dial-up. Their codes still
+// raise their own classes, so a caller can tell them apart; fax and telephony codes raise
+// their group (EFax, ETapi) with the code.
+SIO_EXCEPTION_CLASS(EModemNotStarted, EModem)
+SIO_EXCEPTION_CLASS(EModemBusy, EModem)
+SIO_EXCEPTION_CLASS(EModemNotDialing, EModem)
+SIO_EXCEPTION_CLASS(EModemNotResponding, EModem)
+SIO_EXCEPTION_CLASS(EModemRejectedCommand, EModem)
+SIO_EXCEPTION_CLASS(EModemStatusMismatch, EModem)
+SIO_EXCEPTION_CLASS(EAlreadyDialing, EModem)
+SIO_EXCEPTION_CLASS(ENotDialing, EModem)
+
+SIO_EXCEPTION_CLASS(EKeyTooLong, EINI)
+SIO_EXCEPTION_CLASS(EDataTooLarge, EINI)
+SIO_EXCEPTION_CLASS(EIniWrite, EINI)
+SIO_EXCEPTION_CLASS(EIniRead, EINI)
+SIO_EXCEPTION_CLASS(ERecordExists, EINI)
+SIO_EXCEPTION_CLASS(ERecordNotFound, EINI)
+SIO_EXCEPTION_CLASS(EDatabaseFull, EINI)
+SIO_EXCEPTION_CLASS(EDatabaseEmpty, EINI)
+SIO_EXCEPTION_CLASS(EBadFieldList, EINI)
+SIO_EXCEPTION_CLASS(EBadFieldForIndex, EINI)
+
+SIO_EXCEPTION_CLASS(ERasLoadFail, ERas)
+
 #undef SIO_EXCEPTION_CLASS
 
 // What CheckResult needs to know about the component that received a code: while it is being

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 
@@ -138,12 +139,49 @@ TEST(CheckResult, SystemErrorsWithoutARowCarryTheSystemsTextOrNothing) {
 }
 
 TEST(CheckResult, CodesWithoutAClassGiveTheGeneralExceptionWithCodeZero) {
-    for (std::int32_t code : {-1, -1001, -1167, -3002, -4001, -163, -13980}) {
+    for (std::int32_t code : {-1, -1001, -1167, -3002, -4009, -6007, -8071, -13943, -13981,
+                              -163, INT32_MIN}) {
         SCOPED_TRACE(code);
         ExpectRaises<ESioException>(code, [](const ESioException& e) {
             EXPECT_STREQ(e.ClassName(), "ESioException");
             EXPECT_EQ(e.Message(), "Serial port exception");
             EXPECT_EQ(e.ErrorCode(), 0);
+        });
+    }
+}
+
+// The groups of features this library does not contain raise their own classes with their
+// codes, so that a caller can tell them apart from one another and from a general failure.
+TEST(CheckResult, ModemProtocolDatabaseFaxTelephonyAndDialUpCodesRaiseTheirClasses) {
+    const Row rows[] = {
+        {-4001, "EModemNotStarted", "", Under<EModem>()},
+        {-4002, "EModemBusy", "", Under<EModem>()},
+        {-4005, "EModemRejectedCommand", "", Under<EModem>()},
+        {-4008, "ENotDialing", "", Under<EModem>()},
+        {-6006, "EProtocol", "", Under<EProtocol>()},
+        {-6008, "EProtocol", "", Under<EProtocol>()},
+        {-6009, "EProtocol", "", Under<EProtocol>()},
+        {-7001, "EKeyTooLong", "", Under<EINI>()},
+        {-7004, "EIniWrite", "", Under<EINI>()},
+        {-7013, "EBadFieldForIndex", "", Under<EINI>()},
+        {-7014, "EINI", "", Under<EINI>()},
+        {-7003, "EInternal", "", Under<EGeneral>()},
+        {-7006, "EInternal", "", Under<EGeneral>()},
+        {-7012, "EInternal", "", Under<EGeneral>()},
+        {-8001, "EFax", "", Under<EFax>()},
+        {-8070, "EFax", "", Under<EFax>()},
+        {-13801, "ETapi", "", Under<ETapi>()},
+        {-13942, "ETapi", "", Under<ETapi>()},
+        {-13980, "ERasLoadFail", "", Under<ERas>()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.code);
+        ExpectRaises<ESioException>(row.code, [&](const ESioException& e) {
+            EXPECT_STREQ(e.ClassName(), row.className);
+            EXPECT_EQ(e.ErrorCode(), row.code);
+            EXPECT_TRUE(row.inGroup(e));
+            // These features' texts are not in the table, and the system has none either.
+            EXPECT_EQ(e.Message(), row.message);
         });
     }
 }
