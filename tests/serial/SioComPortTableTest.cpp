@@ -51,6 +51,15 @@ TEST(ComNumberForTtyName, MapsEachFamilyAndRejectsOtherNames) {
         EXPECT_EQ(ComNumberForTtyName(other), 0) << other;
 }
 
+// Found by fuzzing: an index too large for a number made a ghost COM1 (the conversion's 0 read
+// as index 0), and the largest index overflowed when the family's first number was added.
+TEST(ComNumberForTtyName, AnIndexTooLargeForACOMNumberIsNoPort) {
+    EXPECT_EQ(ComNumberForTtyName("ttyS2147483646"), 2147483647);
+    for (const char* huge : {"ttyS3187605759", "ttyS2147483647", "ttyUSB2147483615",
+                             "ttyAMA99999999999999999999"})
+        EXPECT_EQ(ComNumberForTtyName(huge), 0) << huge;
+}
+
 TEST_F(ComPortTableTest, ListsRealPortsOnlyAndSkipsPhantomsAndVirtualTtys) {
     AddTty("ttyS0", true, 4);
     AddTty("ttyS1", true, 0);  // registered by the driver, no UART behind it

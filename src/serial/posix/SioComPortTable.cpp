@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -106,7 +107,11 @@ int ComNumberForTtyName(const std::string& name) {
         const std::string index = name.substr(std::string(family.prefix).size());
         if (index.empty() || index.find_first_not_of("0123456789") != std::string::npos) return 0;
         if (index.size() > 1 && index[0] == '0') return 0;
-        return family.first + WholeNumber(index);
+        // WholeNumber's 0 for a number too large must not pass for index 0, and the COM number
+        // itself must fit.
+        const int k = WholeNumber(index);
+        if ((k == 0 && index != "0") || k > std::numeric_limits<int>::max() - family.first) return 0;
+        return family.first + k;
     }
     return 0;
 }
