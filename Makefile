@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build test run soak format clean
+.PHONY: all deps configure build test run soak fuzz format clean
 
 all: build
 
@@ -29,6 +29,13 @@ run: build
 SOAK_ROUNDS ?= 2
 soak: build
 	SOAK_FULL=1 SOAK_ROUNDS=$(SOAK_ROUNDS) $(BUILD)/tests/app/fault_soak_tests
+
+# Every fuzz target for FUZZ_SECONDS seconds each, in its own clang tree (not part of test).
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	@scripts/install-deps.sh clang-14 libclang-rt-14-dev
+	FUZZ_SECONDS=$(FUZZ_SECONDS) nice -n 10 scripts/run-fuzz.sh $(FUZZ_BUILD)
 
 format:
 	cmake --build $(BUILD) --target format

@@ -9,6 +9,8 @@ packages=(
   xvfb xauth x11-apps ccache
   fonts-dejavu-core
 )
+# Given package names, installs those instead (make fuzz asks for clang and its runtime).
+[[ $# -eq 0 ]] || packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
