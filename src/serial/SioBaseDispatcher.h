@@ -317,6 +317,7 @@ class TSioBaseDispatcher {
     bool OnWorkerThread();
     void WaitForThreadsToEnd();
     void PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
+    std::int32_t ReadCharLocked();
     void NoteModemChange();
     void RefreshLineStatus();
     bool StatusLoop();
@@ -388,13 +389,15 @@ class TSioBaseDispatcher {
     std::atomic<bool> loggingOn_{false};
     std::uint32_t logTimeBase_ = 0;
 
-    // Input lock.
+    // Input lock. Inside a receive dispatch the handler's reading needs no lock (ReadChar):
+    // nothing but the handlers moves the ring's positions until the dispatch ends, so the flag
+    // and the read-ahead are atomic and are changed under the lock only.
     TSioInputRing input_;
     std::uint64_t scanPosition_ = 0;
     std::uint64_t notifiedPosition_ = 0;
-    std::uint32_t readAhead_ = 0;
+    std::atomic<std::uint32_t> readAhead_{0};
     std::uint32_t maxReadAhead_ = 0;
-    bool insideReceiveDispatch_ = false;
+    std::atomic<bool> insideReceiveDispatch_{false};
 
     // Output lock.
     TSioOutputRing output_;

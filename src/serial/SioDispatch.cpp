@@ -50,7 +50,7 @@ bool TSioBaseDispatcher::Dispatch(std::uint32_t message, std::uint32_t trigger,
         RunHandler(call, failure);
         if (closePending_) return false;
         std::lock_guard in(inLock_);
-        maxReadAhead_ = std::max(maxReadAhead_, readAhead_);
+        maxReadAhead_ = std::max(maxReadAhead_, readAhead_.load());
         return true;
     };
 
@@ -133,6 +133,10 @@ bool TSioBaseDispatcher::ScanReceived() {
         std::uint64_t position = scanPosition_;
         std::uint32_t longest = 0;
         bool any = false;
+        // Without a data trigger to feed there is nothing to look at byte by byte.
+        const bool matching = std::any_of(dataTriggers_.begin(), dataTriggers_.end(),
+                                          [](const auto& t) { return t.Matcher.Length() != 0; });
+        if (!matching) position = head;
         for (; position < head && !any; ++position) {
             const std::uint8_t byte = input_.At(position);
             for (auto& trigger : dataTriggers_) {

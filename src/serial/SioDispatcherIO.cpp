@@ -7,15 +7,31 @@
 // --- Input ---------------------------------------------------------------------------------
 
 std::int32_t TSioBaseDispatcher::ReadChar() {
+    // A handler reading the bytes it was told of, the common case: while the dispatch lasts
+    // nothing else moves the ring's positions, and only the handler being served moves the
+    // read-ahead, so one byte costs no lock. Traced reading takes the locked way.
+    if (insideReceiveDispatch_.load(std::memory_order_acquire) &&
+        !tracingOn_.load(std::memory_order_relaxed)) {
+        const std::uint32_t ahead = readAhead_.load(std::memory_order_relaxed);
+        if (ahead >= input_.Count()) return sio::ecBufferIsEmpty;
+        const std::uint8_t byte = input_.At(input_.Tail() + ahead);
+        readAhead_.store(ahead + 1, std::memory_order_relaxed);
+        return byte;
+    }
+    return ReadCharLocked();
+}
+
+std::int32_t TSioBaseDispatcher::ReadCharLocked() {
     std::uint8_t byte = 0;
     {
         std::lock_guard guard(inLock_);
         if (!input_.Allocated()) return sio::ecBufferIsEmpty;
         if (insideReceiveDispatch_) {
             // Every handler of one notification sees the same bytes; the tail moves afterwards.
-            if (readAhead_ >= input_.Count()) return sio::ecBufferIsEmpty;
-            byte = input_.At(input_.Tail() + readAhead_);
-            ++readAhead_;
+            const std::uint32_t ahead = readAhead_;
+            if (ahead >= input_.Count()) return sio::ecBufferIsEmpty;
+            byte = input_.At(input_.Tail() + ahead);
+            readAhead_ = ahead + 1;
         } else {
             if (input_.Count() == 0) return sio::ecBufferIsEmpty;
             byte = input_.At(input_.Tail());
@@ -29,7 +45,7 @@ std::int32_t TSioBaseDispatcher::ReadChar() {
 std::int32_t TSioBaseDispatcher::PeekNth(std::uint32_t n) {
     std::lock_guard guard(inLock_);
     if (!input_.Allocated() || n == 0) return sio::ecBufferIsEmpty;
-    const std::uint32_t skip = insideReceiveDispatch_ ? readAhead_ : 0;
+    const std::uint32_t skip = insideReceiveDispatch_ ? readAhead_.load() : 0;
     const std::uint32_t count = input_.Count();
     if (skip >= count || n > count - skip) return sio::ecBufferIsEmpty;  // no overflow
     return input_.At(input_.Tail() + skip + n - 1);
@@ -38,7 +54,7 @@ std::int32_t TSioBaseDispatcher::PeekNth(std::uint32_t n) {
 std::uint32_t TSioBaseDispatcher::InputCount() {
     std::lock_guard guard(inLock_);
     const std::uint32_t count = input_.Count();
-    return insideReceiveDispatch_ ? count - std::min(count, readAhead_) : count;
+    return insideReceiveDispatch_ ? count - std::min(count, readAhead_.load()) : count;
 }
 
 std::int32_t TSioBaseDispatcher::DiscardInput() {

@@ -10,6 +10,12 @@ void TSioCustomComPort::FlushInput() {
 }
 
 char TSioCustomComPort::ReadChar() {
+    // An open port reads straight from its dispatcher: this runs once per received character.
+    if (state_ == TPortState::StateOpen && dispatcher_) {
+        const std::int32_t result = dispatcher_->ReadChar();
+        if (result >= 0) return static_cast<char>(result);
+        return static_cast<char>(CheckResult(this, result));
+    }
     if (state_ == TPortState::StateClosing) return 0;
     return static_cast<char>(CheckResult(this, RequireDispatcher()->ReadChar()));
 }

@@ -140,6 +140,33 @@ TEST_F(Availability, PeekingFarBeyondTheUnreadBytesFindsNothing) {
                                                 ecBufferIsEmpty}));
 }
 
+TEST_F(Availability, AHandlerReadsAcrossTheRingsEndAndAReopenedPortStartsEmpty) {
+    port.Arrive(std::string(TSioInputRing::Size - 3, '-'));
+    port.ServicePass();
+    ReadAll(TSioInputRing::Size - 3);
+    port.SetAvailThreshold(1);
+    std::string inHandler;
+    std::vector<std::uint32_t> counts;
+    onMessage = [&](const TSioMessage& m) {
+        inHandler = ReadAll(static_cast<std::uint32_t>(m.WParam));
+        counts.push_back(port.InputCount());
+        EXPECT_EQ(port.ReadChar(), ecBufferIsEmpty);  // nothing beyond what was announced
+    };
+    Arrive("wrapped");
+    EXPECT_EQ(inHandler, "wrapped");
+    EXPECT_EQ(counts, std::vector<std::uint32_t>{0});
+    EXPECT_EQ(port.InputCount(), 0u);
+
+    // Bytes left unread when the port closes are gone when it opens again.
+    onMessage = [&](const TSioMessage&) {};
+    Arrive("stale");
+    port.ClosePort();
+    ASSERT_EQ(port.OpenDefault(), 0);
+    EXPECT_EQ(port.InputCount(), 0u);
+    EXPECT_EQ(port.ReadChar(), ecBufferIsEmpty);
+    EXPECT_EQ(port.PeekNth(1), ecBufferIsEmpty);
+}
+
 TEST_F(Availability, ReadCharOutsideAHandlerTakesBytesDirectly) {
     EXPECT_EQ(port.ReadChar(), ecBufferIsEmpty);
     Arrive("xy");  // threshold 0: no notification
