@@ -12,6 +12,7 @@
 #include "DongleLine.h"
 #include "FrameAssembler.h"
 #include "ListModel.h"
+#include "PortTrouble.h"
 #include "SioPort.h"
 #include "SioStatLt.h"
 #include "SioStatusLight.h"
@@ -259,6 +260,7 @@ class TMainForm : public QWidget {
     lists::StorageEnvironment storageEnvironment_;
     TAnchors* anchors_ = nullptr;
     bool centred_ = false;
+    TPortTrouble portTrouble_;        // says why the chosen port cannot be opened
     bool dongleSendFailing_ = false;  // a dongle command could not be sent, and it has been said
     bool inTimer1Tick_ = false;
 };

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "CvPortComms.h"
+#include "PortTrouble.h"
 #include "TMainForm.h"
 #include "TRadioGroup.h"
 
@@ -61,7 +62,7 @@ void TMainForm::RefreshComPorts() {
 }
 
 // Each item's tool tip tells which device it stands for, so that a Linux user knows which plug
-// a number is.
+// a number is, and why this user may not open it when the device's permissions say so.
 void TMainForm::UpdateComPortHints() {
     const std::vector<TSioSerialCommEntry> entries = SerialCommEntries();
     const QStringList& items = CommsRG->Items();
@@ -69,7 +70,9 @@ void TMainForm::UpdateComPortHints() {
         const int number = StrToIntDef(items[i].trimmed().toStdString(), 0);
         for (const TSioSerialCommEntry& entry : entries)
             if (entry.ComNumber == number)
-                CommsRG->SetItemHint(static_cast<int>(i), QString::fromStdString(ComPortHint(entry)));
+                CommsRG->SetItemHint(
+                    static_cast<int>(i),
+                    QString::fromStdString(ComPortHint(entry) + PortAccessHint(entry.DevicePath)));
     }
 }
 

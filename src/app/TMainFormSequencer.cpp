@@ -149,8 +149,11 @@ void TMainForm::OpenChosenPort(int comNumber) {
         SioComPort1.SetOpen(true);
         SioSLController1.SetMonitoring(true);
         CommsRG->setEnabled(false);
+        portTrouble_.Opened();
     } catch (...) {
-        ShowMessage(QStringLiteral("Problem opening COM port"));
+        ShowMessage(
+            QStringLiteral("Problem opening COM port") +
+            QString::fromStdString(portTrouble_.OpenFailed(comNumber, std::current_exception())));
     }
 }
 
