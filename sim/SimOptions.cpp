@@ -73,6 +73,8 @@ SimOptions ParseSimOptions(const std::vector<std::string>& arguments) {
         };
         if (option == "--help" || option == "-h") {
             options.help = true;
+        } else if (option == "--version") {
+            options.version = true;
         } else if (option == "--verbose" || option == "-v") {
             options.verbose = true;
         } else if (option == "--dongle") {
@@ -144,7 +146,8 @@ pseudo-terminal, published as a COM port that Rostermate lists and opens.
                          disconnect=N       the line drops after N replies
   --fault-every K      the reply faults hit only every K-th reply (default 1: all)
   --seed N             chooses the noise and the dropped bytes (default 1)
-  --help               this text
+  --help, -h           this text
+  --version            print the version
 
 Stop it with Ctrl+C; it removes its COM link on the way out.
 )";

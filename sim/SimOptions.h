@@ -16,6 +16,7 @@ struct SimOptions {
     bool dongle = false;
     bool verbose = false;
     bool help = false;
+    bool version = false;
     std::string stateFile;
     InstrumentIdentity identity;
     LineTiming timing;

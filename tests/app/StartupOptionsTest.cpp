@@ -6,6 +6,7 @@
 #include <QProcess>
 
 #include "CommandFrame.h"
+#include "Product.h"
 #include "PublishedInstrument.h"
 #include "RegisterMap.h"
 #include "SequencerTables.h"
@@ -50,8 +51,24 @@ TEST(StartupOptionsTest, ReadsEveryOptionAndRefusesWhatItCannotUse) {
             Parse({"--connect", bad}).error,
             QStringLiteral("--connect needs a COM port number from 1 to 255, not \"%1\"").arg(bad))
             << bad;
-    EXPECT_EQ(Parse({"--connect"}).error, "--connect needs a value");
-    EXPECT_EQ(Parse({"--connect", "9", "--fast"}).error, "unknown option --fast");
+    EXPECT_EQ(Parse({"--connect"}).error, "Missing value after '--connect'.");
+    EXPECT_EQ(Parse({"--connect", "9", "--fast"}).error, "Unknown option 'fast'.");
+    EXPECT_EQ(Parse({"shot.png"}).error, "Unexpected argument 'shot.png'.");
+}
+
+TEST(StartupOptionsTest, HelpAndVersionAreAnsweredAndTheToolkitsOwnOptionsLeftToIt) {
+    EXPECT_TRUE(Parse({"--help"}).help);
+    EXPECT_TRUE(Parse({"-h"}).help);
+    EXPECT_TRUE(Parse({"--version"}).version);
+    EXPECT_EQ(StartupVersion(), "rostermate " ROSTERMATE_VERSION);
+    for (const char* option : {"--screenshot <file>", "--show-lists <serial>", "--connect <n>"})
+        EXPECT_TRUE(StartupHelp().contains(option)) << option;
+    EXPECT_TRUE(StartupHelp().startsWith("Usage: rostermate [options]"));
+
+    // Taken off the command line by the application object before the real reading.
+    EXPECT_TRUE(Parse({"-platform", "offscreen", "--version"}).toolkitOptionSeen);
+    EXPECT_TRUE(Parse({"--style", "fusion"}).toolkitOptionSeen);
+    EXPECT_FALSE(Parse({"--fast"}).toolkitOptionSeen);
 }
 
 TEST(StartupOptionsTest, TheProgramEndsWithStatusTwoOnAnUnusableNumber) {
@@ -59,7 +76,7 @@ TEST(StartupOptionsTest, TheProgramEndsWithStatusTwoOnAnUnusableNumber) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.contains("--connect needs a COM port number from 1 to 255"))
         << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("usage: rostermate")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("Usage: rostermate")) << run.err.toStdString();
 }
 
 TEST(StartupOptionsTest, TheScreenshotWaitsForTheConnectionAndTheFirstListsRead) {
