@@ -43,6 +43,20 @@ void ExpectRaises(std::int32_t code, const std::function<void(const E&)>& check)
     }
 }
 
+// Each row's code raises its class, inside its group, with its message and the code itself.
+template <std::size_t N>
+void ExpectRowsRaise(const Row (&rows)[N]) {
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.code);
+        ExpectRaises<ESioException>(row.code, [&](const ESioException& e) {
+            EXPECT_STREQ(e.ClassName(), row.className);
+            EXPECT_EQ(e.Message(), row.message);
+            EXPECT_EQ(e.ErrorCode(), row.code);
+            EXPECT_TRUE(row.inGroup(e));
+        });
+    }
+}
+
 }  // namespace
 
 TEST(CheckResult, EveryMappedCodeRaisesItsClassWithItsTextAndCode) {
@@ -81,15 +95,7 @@ TEST(CheckResult, EveryMappedCodeRaisesItsClassWithItsTextAndCode) {
         {-5002, "ETriggerTooLong", "Data trigger too long", Under<ETrigger>()},
         {-5003, "EBadTriggerHandle", "Bad trigger handle", Under<ETrigger>()},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.code);
-        ExpectRaises<ESioException>(row.code, [&](const ESioException& e) {
-            EXPECT_STREQ(e.ClassName(), row.className);
-            EXPECT_EQ(e.Message(), row.message);
-            EXPECT_EQ(e.ErrorCode(), row.code);
-            EXPECT_TRUE(row.inGroup(e));
-        });
-    }
+    ExpectRowsRaise(rows);
 }
 
 TEST(CheckResult, CaughtThroughTheCommonBaseTheExactClassStillShows) {
@@ -174,16 +180,8 @@ TEST(CheckResult, ModemProtocolDatabaseFaxTelephonyAndDialUpCodesRaiseTheirClass
         {-13942, "ETapi", "", Under<ETapi>()},
         {-13980, "ERasLoadFail", "", Under<ERas>()},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.code);
-        ExpectRaises<ESioException>(row.code, [&](const ESioException& e) {
-            EXPECT_STREQ(e.ClassName(), row.className);
-            EXPECT_EQ(e.ErrorCode(), row.code);
-            EXPECT_TRUE(row.inGroup(e));
-            // These features' texts are not in the table, and the system has none either.
-            EXPECT_EQ(e.Message(), row.message);
-        });
-    }
+    // These features' texts are not in the table, and the system has none either.
+    ExpectRowsRaise(rows);
 }
 
 TEST(CheckResult, SuccessCountsAndLoadingPassThrough) {
