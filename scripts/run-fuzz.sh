@@ -4,7 +4,8 @@
 # seeds and the corpus earlier runs left in the tree. Prints one line per target with its
 # executions and coverage; fails when a target finds a crash or a broken property, whose input is
 # kept in <tree>/findings.
-#   scripts/run-fuzz.sh [tree] [target...]     FUZZ_SECONDS (default 60), FUZZ_JOBS
+#   scripts/run-fuzz.sh [tree] [target...]     FUZZ_SECONDS (default 60), FUZZ_JOBS, and
+#   FUZZ_RUNS to stop a target sooner once it has run that many inputs
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tree="${1:-build-fuzz}"
@@ -35,7 +36,7 @@ for name in "${targets[@]}"; do
   mkdir -p "$corpus"
   status=0
   # Up to 2 GiB per input: the sanitizers' shadow memory is not counted.
-  "$tree/tests/fuzz/fuzz_$name" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+  "$tree/tests/fuzz/fuzz_$name" -max_total_time="$seconds" -runs="${FUZZ_RUNS:--1}" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$tree/findings/$name-" "$corpus" "tests/fuzz/seeds/$name" >"$log" 2>&1 ||
     status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
