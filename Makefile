@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build test run soak fuzz format clean
+.PHONY: all deps configure build test run soak fuzz package format clean
 
 all: build
 
@@ -36,6 +36,10 @@ FUZZ_SECONDS ?= 60
 fuzz:
 	@scripts/install-deps.sh clang-14 libclang-rt-14-dev
 	FUZZ_SECONDS=$(FUZZ_SECONDS) nice -n 10 scripts/run-fuzz.sh $(FUZZ_BUILD)
+
+# A Debian package of both programs in $(BUILD): rostermate_<version>_<arch>.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 format:
 	cmake --build $(BUILD) --target format

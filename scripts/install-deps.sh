@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and `make run` need, when any is missing.
+# Installs the Debian packages the build, the tests, `make run` and `make package` need, when any
+# is missing. (The icons are rendered with rsvg-convert; the package's library dependencies come
+# from dpkg-shlibdeps; the tests validate the launcher entry and the metainfo.)
 set -euo pipefail
 
 packages=(
@@ -8,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps ccache
   fonts-dejavu-core
+  librsvg2-bin dpkg-dev file desktop-file-utils appstream
 )
 # Given package names, installs those instead (make fuzz asks for clang and its runtime).
 [[ $# -eq 0 ]] || packages=("$@")

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "AppIcon.h"
 #include "ConnectOnStart.h"
 #include "Product.h"
 #include "StartupOptions.h"
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
     // The name only: a display name would be appended to the window's own caption.
     QApplication::setApplicationName(QStringLiteral("Rostermate"));
     QApplication::setApplicationVersion(QStringLiteral(ROSTERMATE_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ROSTERMATE_APP_ID));
+    QApplication::setWindowIcon(RostermateIcon());
     const StartupOptions options = ParseStartupOptions(QApplication::arguments());
     if (const auto status = Answer(options)) return *status;
     TMainForm MainForm;
