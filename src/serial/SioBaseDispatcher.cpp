@@ -39,6 +39,7 @@ std::int32_t TSioBaseDispatcher::OpenPort(const std::string& device, std::uint32
                                           std::uint16_t outSize, std::uint32_t lineOptions) {
     ringSeen_ = false;
     deviceLost_ = 0;
+    deviceWaitEnded_ = false;
     dispatchInProgress_ = false;
     handlersRemoved_ = false;
     for (SyncEvent* event : {&commEventReady_, &commEventDone_, &acknowledge_, &outputReady_,
@@ -112,6 +113,7 @@ void TSioBaseDispatcher::ClosePort() {
             // Every worker sees the kill flag; the device-event thread is woken from its wait.
             kill_ = true;
             WakeDeviceWait();
+            WakeDispatcher();
             commEventDone_.Set();
             acknowledge_.ResetEvent();
         }
@@ -234,6 +236,7 @@ std::uint32_t TSioBaseDispatcher::OptionFlags() const {
 }
 
 void TSioBaseDispatcher::SetLastEventMask(std::uint32_t mask) {
-    lastEventMask_ = mask;
+    // Events the dispatcher thread has not looked at yet are kept with the new ones.
+    lastEventMask_.fetch_or(mask);
     if (mask & (sio::EvRing | sio::EvRingTe)) ringSeen_ = true;
 }

@@ -252,7 +252,10 @@ class TSioBaseDispatcher {
     virtual void WakeDeviceWait() = 0;
     // Thread priority on the scale 0 idle .. 3 normal .. 6 time-critical.
     virtual void SetWorkerPriority(TSioWorker worker, int level);
-    // The common dispatcher thread body: wakes on CommEventReady() or every 50 ms.
+    // The common dispatcher thread body: wakes on CommEventReady(), when the next active timer
+    // is due, and every 50 ms while a status trigger waits for something no device event
+    // announces (modem lines, line errors, output levels), while the input ring is full, and
+    // once the device-event thread has ended on its own; otherwise it sleeps.
     void RunDispThread();
 
     // Starts a worker thread. Whatever way the body ends, an exception included, the thread is
@@ -314,6 +317,14 @@ class TSioBaseDispatcher {
     };
 
     void ThreadEnded(TSioWorker worker);
+    // How long the dispatcher thread may sleep when nothing wakes it, in milliseconds of its
+    // clock.
+    std::uint32_t NextWakeMs();
+    // Makes the dispatcher thread look again at once: something changed that no device event
+    // announces (an armed trigger, queued output, a handler's room in a full input ring).
+    void WakeDispatcher() { commEventReady_.Set(); }
+    // Called under the state lock by whatever may have made an armed trigger due.
+    void WakeUnlessDispatching();
     bool OnWorkerThread();
     void WaitForThreadsToEnd();
     void PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
@@ -419,6 +430,7 @@ class TSioBaseDispatcher {
     std::atomic<bool> kill_{false};
     std::atomic<bool> threadsStarted_{false};
     std::atomic<bool> releaseWhenDispEnds_{false};
+    std::atomic<bool> deviceWaitEnded_{false};  // the device-event thread ended on its own
     std::atomic<int> runningThreads_{0};
     std::atomic<bool> present_[3] = {false, false, false};
     std::thread threads_[3];

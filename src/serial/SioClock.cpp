@@ -3,6 +3,12 @@
 #include <chrono>
 #include <thread>
 
+#include "SyncEvent.h"
+
+bool TSioClock::WaitFor(SyncEvent& event, std::uint32_t ms) {
+    return event.WaitFor(std::chrono::milliseconds(ms));
+}
+
 namespace {
 
 class TSteadyClock final : public TSioClock {

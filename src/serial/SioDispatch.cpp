@@ -101,6 +101,9 @@ bool TSioBaseDispatcher::Dispatch(std::uint32_t message, std::uint32_t trigger,
         std::lock_guard in(inLock_);
         if (insideReceiveDispatch_) {
             insideReceiveDispatch_ = false;
+            // Room made in a full ring: the driver's remaining bytes are fetched on the next pass,
+            // which no device event would start.
+            if (input_.Allocated() && input_.Full() && maxReadAhead_ > 0) WakeDispatcher();
             if (input_.Allocated()) input_.Consume(maxReadAhead_);
             if (result && message == sio::TriggerMsgAvail && maxReadAhead_ != trigger)
                 result = false;

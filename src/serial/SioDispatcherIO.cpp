@@ -125,6 +125,12 @@ std::int32_t TSioBaseDispatcher::SendBlock(const void* data, std::uint32_t lengt
         outputQueued_ = true;
     }
     std::lock_guard state(stateLock_);
+    // An armed output-sent trigger fires at the dispatcher thread's next look: make it now.
+    for (const auto& t : statusTriggers_)
+        if (t.Armed && t.Kind == sio::StatusOutSent) {
+            WakeUnlessDispatching();
+            break;
+        }
     // Errors read here join the pending ones rather than replacing them, so none is lost.
     lineErrors_ |= errors & sio::LineErrorMask;
     Log(sio::lgDispatch, sio::lgWriteCom, length, bytes, length);

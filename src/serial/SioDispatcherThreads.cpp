@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <exception>
 
 #include "SioBaseDispatcher.h"
@@ -6,6 +7,8 @@
 namespace {
 constexpr std::chrono::milliseconds StartAckLimit{3000};
 constexpr std::chrono::milliseconds DispatcherWake{50};
+// The longest sleep of an idle dispatcher thread; every wait has a limit.
+constexpr std::chrono::milliseconds DispatcherSleep{std::chrono::hours(1)};
 constexpr std::chrono::milliseconds DispatcherStopLimit{36 * 55};  // 36 ticks
 constexpr std::chrono::milliseconds PumpInterval{5};
 
@@ -41,6 +44,7 @@ void TSioBaseDispatcher::StopThreads() {
         return [this, worker] { return !present_[Index(worker)]; };
     };
     const auto noLimit = std::chrono::milliseconds::max();
+    WakeDispatcher();  // it may sleep until its next timer
     if (present_[Index(TSioWorker::Out)]) {
         outputAbort_.Set();
         PumpUntil(gone(TSioWorker::Out), noLimit);
@@ -98,6 +102,12 @@ void TSioBaseDispatcher::ThreadEnded(TSioWorker worker) {
         std::lock_guard guard(threadLock_);
         present_[Index(worker)] = false;
     }
+    // A device-event wait that failed leaves the port open without device events: from now on
+    // the dispatcher thread looks at the device on its own, every 50 ms.
+    if (worker == TSioWorker::Com && !kill_) {
+        deviceWaitEnded_ = true;
+        WakeDispatcher();
+    }
     threadChanged_.notify_all();
     // Whatever happens while releasing, the thread must still be counted out below.
     if (worker == TSioWorker::Disp && releaseWhenDispEnds_.exchange(false)) {
@@ -142,10 +152,34 @@ void TSioBaseDispatcher::PumpUntil(const std::function<bool()>& done,
     }
 }
 
+std::uint32_t TSioBaseDispatcher::NextWakeMs() {
+    std::lock_guard guard(stateLock_);
+    std::uint32_t wait = static_cast<std::uint32_t>(DispatcherSleep.count());
+    // Without device events, and while the input ring is full (the driver may hold more, and
+    // whatever the application takes outside a handler makes room), the device is looked at
+    // every 50 ms.
+    if (deviceWaitEnded_ || input_.Full())
+        wait = static_cast<std::uint32_t>(DispatcherWake.count());
+    // These conditions change without a device event: the modem lines are looked at, the line
+    // errors read and the output ring measured on every pass.
+    for (const auto& t : statusTriggers_)
+        if (t.Armed && t.Kind >= sio::StatusModem && t.Kind <= sio::StatusOutUsed)
+            wait = static_cast<std::uint32_t>(DispatcherWake.count());
+    const std::uint32_t now = clock_->NowMs();
+    for (const auto& t : timers_)
+        if (t.Active) wait = std::min(wait, t.Timer.MsUntilExpired(now));
+    return wait;
+}
+
+void TSioBaseDispatcher::WakeUnlessDispatching() {
+    // During a delivery the dispatcher thread looks at every trigger again before it sleeps.
+    if (!dispatchInProgress_) WakeDispatcher();
+}
+
 void TSioBaseDispatcher::RunDispThread() {
     acknowledge_.Set();
     do {
-        commEventReady_.WaitFor(DispatcherWake);
+        clock_->WaitFor(commEventReady_, NextWakeMs());
         if (kill_) break;
         ServicePass();
         TimerPass();

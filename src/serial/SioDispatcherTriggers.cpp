@@ -39,6 +39,7 @@ void TSioBaseDispatcher::SetAvailThreshold(std::int32_t count) {
     std::lock_guard guard(stateLock_);
     threshold_ = std::max(count, 0);
     Log(sio::lgTriggerDataChange, sio::lgAvailTrigger, static_cast<std::uint32_t>(threshold_));
+    WakeUnlessDispatching();  // bytes already waiting may now be enough
 }
 
 std::int32_t TSioBaseDispatcher::AvailThreshold() const {
@@ -121,6 +122,7 @@ std::int32_t TSioBaseDispatcher::ArmTimerTrigger(std::int32_t handle, std::uint3
     if (activate) {
         if (ticks != 0) t->Duration = ticks;
         t->Timer.Start(clock_->NowMs(), t->Duration);
+        WakeUnlessDispatching();  // it may be due before the dispatcher thread would wake
         std::uint8_t data[4];
         std::memcpy(data, &ticks, sizeof data);
         Log(sio::lgTriggerDataChange, sio::lgTimerTrigger, static_cast<std::uint32_t>(handle), data,
@@ -162,6 +164,7 @@ std::int32_t TSioBaseDispatcher::ArmStatusTrigger(std::int32_t handle, std::uint
     Log(sio::lgTriggerDataChange, sio::lgStatusTrigger, static_cast<std::uint32_t>(handle), data,
         4);
     s->Armed = activate;
+    if (activate) WakeUnlessDispatching();  // its condition may hold already
     return sio::ecOK;
 }
 
@@ -193,6 +196,7 @@ void TSioBaseDispatcher::RestoreTriggers(const TriggerSnapshot& snapshot) {
     nextHandle_ = std::max(nextHandle_, highest / 8 + 1);
     // The input the saved partial matches came from was discarded when the port closed.
     ResetDataMatches();
+    WakeUnlessDispatching();
 }
 
 void TSioBaseDispatcher::ResetDataMatches() {

@@ -398,6 +398,39 @@ TEST(EventTimer, RecognisesExpiryAcrossTheClockWrap) {
     EXPECT_FALSE(timer.Expired(10 * 55));
 }
 
+TEST(EventTimer, SleepingTheWaitUntilExpiryEndsExactlyAtTheExpiry) {
+    // What the dispatcher thread sleeps before a timer is due: followed step by step it must
+    // land on the first expired millisecond, never beyond it (late) and never short of it
+    // except at the wrap of the tick count, after which it is asked again.
+    const std::uint32_t tick = TSioEventTimer::TickMs;
+    for (std::uint32_t start :
+         {0u, 54u, 1000u, 55'013u, 0x7FFFFFFFu - 3 * tick - 7, 0x7FFFFFFFu - 20u}) {
+        for (std::uint32_t ticks : {0u, 1u, 2u, 3u, 36u, 100u}) {
+            TSioEventTimer timer;
+            timer.Start(start, ticks);
+            std::uint32_t firstExpired = start;
+            while (!timer.Expired(firstExpired)) ++firstExpired;
+            for (std::uint32_t from = start; from != firstExpired + 2;
+                 from += from + 37 < firstExpired ? 37 : 1) {
+                std::uint32_t now = from;
+                for (int step = 0; !timer.Expired(now); ++step) {
+                    ASSERT_LT(step, 3) << "start " << start << " ticks " << ticks;
+                    const std::uint32_t wait = timer.MsUntilExpired(now);
+                    ASSERT_GT(wait, 0u);
+                    now += wait;
+                    ASSERT_LE(now - from, firstExpired - from)
+                        << "slept past the expiry: start " << start << " ticks " << ticks
+                        << " from " << from;
+                }
+                if (from <= firstExpired)
+                    EXPECT_EQ(now, firstExpired) << "start " << start << " ticks " << ticks;
+                else
+                    EXPECT_EQ(timer.MsUntilExpired(from), 0u);
+            }
+        }
+    }
+}
+
 TEST_F(Timers, SnapshotCarriesTriggersToANewDispatcher) {
     port.SetAvailThreshold(4);
     const std::int32_t timer = port.NewTimerTrigger();

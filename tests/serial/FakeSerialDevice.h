@@ -9,13 +9,20 @@
 
 #include "SioBaseDispatcher.h"
 
-// A clock the test moves by hand; sleeping moves it too, and is recorded.
+// A clock the test moves by hand; sleeping moves it too, and is recorded. A wait for an event
+// lasts until the event comes or the test has moved the clock past the wait's end.
 class TFakeClock final : public TSioClock {
   public:
     std::uint32_t NowMs() override { return now_; }
     void SleepMs(std::uint32_t ms) override {
         slept_ += ms;
         now_ += ms;
+    }
+    bool WaitFor(SyncEvent& event, std::uint32_t ms) override {
+        const std::uint32_t end = now_ + ms;
+        while (static_cast<std::int32_t>(end - now_) > 0)
+            if (event.WaitFor(std::chrono::milliseconds(1))) return true;
+        return event.WaitFor(std::chrono::milliseconds(0));
     }
     void Advance(std::uint32_t ms) { now_ += ms; }
     std::uint32_t Slept() const { return slept_; }
@@ -40,6 +47,8 @@ class TFakeSerialDevice final : public TSioBaseDispatcher {
     void RaiseEvent(std::uint32_t mask);
     void SetLineErrors(std::uint32_t flags) { lineErrors_ = flags; }
     void SetModemLines(std::uint8_t lines) { modemLines_ = lines; }
+    // Makes the device-event wait fail, as a device that can no longer be waited on does.
+    void FailDeviceWait() { WakeDeviceWait(); }
     std::size_t DriverInputCount();
     std::string Sent();
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -182,6 +183,131 @@ TEST_F(ThreadedPort, SynchronousEventHandlersRunOnTheirOwnersThread) {
     port->Arrive("q");
     ASSERT_TRUE(Pump([&] { return calls > 0; }));
     EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
+TEST_F(ThreadedPort, TimersFireWhenTheirTimeComesWhileTheDispatcherSleeps) {
+    // The clock moves only when the test moves it, straight to each timer's due time: a
+    // dispatcher thread that slept past that time would never fire the timer.
+    TFakeClock clock;
+    port = std::make_unique<TFakeSerialDevice>(&clock, true);
+    ASSERT_EQ(port->OpenDefault(), 0);
+    port->AttachWindow(&loop);
+    port->RecomputeHandlerNeed(1);
+    auto dueAfter = [&](std::uint32_t ticks) {
+        TSioEventTimer model;
+        model.Start(clock.NowMs(), ticks);
+        return clock.NowMs() + model.MsUntilExpired(clock.NowMs());
+    };
+    const std::int32_t shortOne = port->NewTimerTrigger();
+    const std::int32_t longOne = port->NewTimerTrigger();
+    std::vector<std::pair<std::uintptr_t, std::uint32_t>> fired;  // handle, clock when fired
+    std::uint32_t rearmedDue = 0;
+    onMessage = [&](const TSioMessage& m) {
+        if (m.Msg != TriggerMsgTimer) return;
+        fired.emplace_back(m.WParam, clock.NowMs());
+        // Armed again from its own handler, as the status lights do.
+        if (m.WParam == static_cast<std::uintptr_t>(shortOne) && rearmedDue == 0) {
+            rearmedDue = dueAfter(1);
+            port->ArmTimerTrigger(shortOne, 1, true);
+        }
+    };
+    const std::uint32_t shortDue = dueAfter(2);
+    const std::uint32_t longDue = dueAfter(5);
+    ASSERT_EQ(port->ArmTimerTrigger(shortOne, 2, true), 0);
+    ASSERT_EQ(port->ArmTimerTrigger(longOne, 5, true), 0);
+
+    clock.Advance(shortDue - clock.NowMs());
+    ASSERT_TRUE(Pump([&] { return fired.size() == 1; })) << "the 2-tick timer did not fire";
+    EXPECT_EQ(fired[0], std::make_pair(static_cast<std::uintptr_t>(shortOne), shortDue));
+    ASSERT_LT(rearmedDue, longDue);
+    clock.Advance(rearmedDue - clock.NowMs());
+    ASSERT_TRUE(Pump([&] { return fired.size() == 2; })) << "the re-armed timer did not fire";
+    EXPECT_EQ(fired[1], std::make_pair(static_cast<std::uintptr_t>(shortOne), rearmedDue));
+    clock.Advance(longDue - clock.NowMs());
+    ASSERT_TRUE(Pump([&] { return fired.size() == 3; })) << "the 5-tick timer did not fire";
+    EXPECT_EQ(fired[2], std::make_pair(static_cast<std::uintptr_t>(longOne), longDue));
+}
+
+TEST_F(ThreadedPort, StatusTriggersFireWithoutADeviceEvent) {
+    Open();
+    std::vector<std::int32_t> fired;
+    int announced = 0;
+    onMessage = [&](const TSioMessage& m) {
+        if (m.Msg == TriggerMsgStatus) fired.push_back(static_cast<std::int32_t>(m.WParam));
+        if (m.Msg == TriggerMsgAvail) {
+            ++announced;
+            port->ReadChar();
+        }
+    };
+    auto firedCount = [&](std::int32_t handle) {
+        return std::count(fired.begin(), fired.end(), handle);
+    };
+    // Lets the dispatcher thread finish a pass after the arming, so that the change made next
+    // is one it has to find by itself.
+    auto settle = [&] {
+        const int before = announced;
+        port->Arrive(".");
+        ASSERT_TRUE(Pump([&] { return announced > before; }));
+    };
+    // Output sent: armed after bytes were queued, and armed when bytes are queued.
+    const std::int32_t sent = port->NewStatusTrigger(StatusOutSent);
+    ASSERT_EQ(port->SendBlock("a", 1), 0);
+    ASSERT_EQ(port->ArmStatusTrigger(sent, 0, true), 0);
+    ASSERT_TRUE(Pump([&] { return firedCount(sent) == 1; }));
+    ASSERT_EQ(port->ArmStatusTrigger(sent, 0, true), 0);
+    ASSERT_TRUE(Pump([&] { return port->OutputPending() == 0; }));
+    ASSERT_EQ(port->SendBlock("b", 1), 0);
+    ASSERT_TRUE(Pump([&] { return firedCount(sent) == 2; }));
+
+    // Modem lines, line errors and output levels change without any device event.
+    const std::int32_t modem = port->NewStatusTrigger(StatusModem);
+    ASSERT_EQ(port->ArmStatusTrigger(modem, ModemCts, true), 0);
+    settle();
+    port->SetModemLines(ModemCts);
+    ASSERT_TRUE(Pump([&] { return firedCount(modem) == 1; }));
+
+    const std::int32_t framing = port->NewStatusTrigger(StatusLine);
+    ASSERT_EQ(port->ArmStatusTrigger(framing, 4, true), 0);  // option bit 4: framing
+    settle();
+    port->SetLineErrors(LineFraming);
+    ASSERT_TRUE(Pump([&] { return firedCount(framing) == 1; }));
+
+    const std::int32_t drained = port->NewStatusTrigger(StatusOutUsed);
+    port->holdOutput = true;
+    ASSERT_EQ(port->SendBlock("xyz", 3), 0);
+    ASSERT_EQ(port->ArmStatusTrigger(drained, 0, true), 0);
+    settle();
+    EXPECT_EQ(firedCount(drained), 0);
+    port->holdOutput = false;
+    ASSERT_TRUE(Pump([&] { return firedCount(drained) == 1; }));
+    EXPECT_EQ(port->OutputPending(), 0u);
+}
+
+TEST_F(ThreadedPort, MoreThanTheRingHoldsArrivesWholeFromOneDeviceEvent) {
+    Open();
+    std::string got;
+    onMessage = [&](const TSioMessage& m) {
+        for (std::uintptr_t i = 0; i < m.WParam; ++i)
+            got.push_back(static_cast<char>(port->ReadChar()));
+    };
+    std::string block(TSioInputRing::Size + 1808, '\0');
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 7 % 251);
+    port->Arrive(block);  // one event; the ring is full before the driver is empty
+    ASSERT_TRUE(Pump([&] { return got.size() == block.size(); }));
+    EXPECT_EQ(got, block);
+}
+
+TEST_F(ThreadedPort, AFailedDeviceWaitLeavesTheDispatcherLookingAtTheDevice) {
+    Open();
+    std::string got;
+    onMessage = [&](const TSioMessage& m) {
+        for (std::uintptr_t i = 0; i < m.WParam; ++i)
+            got.push_back(static_cast<char>(port->ReadChar()));
+    };
+    port->FailDeviceWait();
+    ASSERT_TRUE(WaitUntil([&] { return port->RunningThreads() == 2; }));
+    port->Arrive("late");  // no device-event thread is left to announce it
+    ASSERT_TRUE(Pump([&] { return got == "late"; }));
 }
 
 TEST_F(ThreadedPort, AWorkerEndingThroughAnExceptionIsStillAccountedFor) {
