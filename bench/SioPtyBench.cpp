@@ -49,7 +49,7 @@ constexpr std::size_t kPiece = 4096;
 
 struct Latency {
     double median = 0, p99 = 0, max = 0;  // microseconds
-    double cpu = 0;                         // process CPU microseconds per round trip
+    double cpu = 0;                       // process CPU microseconds per round trip
 };
 
 Latency Summarise(std::vector<double> samples, double cpuSeconds) {
@@ -391,8 +391,8 @@ int main(int argc, char** argv) {
         Row("transmit 8 MiB", stackOut.mibPerSecond, plainOut.mibPerSecond, "MiB/s");
         Row("transmit CPU", stackOut.cpuPerMib, plainOut.cpuPerMib, "CPU s/MiB", 4);
         const std::string idle = "idle " + std::to_string(idleSeconds) + " s, lights";
-        Row((idle + " wake-ups").c_str(), stackIdle.wakeups, plainIdle.wakeups,
-            "context switches", 0);
+        Row((idle + " wake-ups").c_str(), stackIdle.wakeups, plainIdle.wakeups, "context switches",
+            0);
         Row((idle + " CPU").c_str(), stackIdle.cpuMs, plainIdle.cpuMs, "CPU ms", 2);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "benchmark failed: %s\n", e.what());

@@ -53,8 +53,7 @@ TEST(SyncEvent, EverySetWakesExactlyOneOfSeveralWaiters) {
     });
     for (int round = 1; round <= 300; ++round) {
         event.Set();
-        ASSERT_TRUE(WaitUntil([&] { return taken >= round; })) << "a Set was lost, round "
-                                                               << round;
+        ASSERT_TRUE(WaitUntil([&] { return taken >= round; })) << "a Set was lost, round " << round;
         ASSERT_EQ(taken, round) << "a Set was taken twice";
     }
     stop = true;
