@@ -59,7 +59,9 @@ std::int32_t TSioPosixDevice::Open(const std::string& path) {
     ::ioctl(fd, TIOCEXCL);  // not every device knows it; the lock still holds
     fd_ = fd;
     lastCounts_ = {};
-    ReadErrorCounts(lastCounts_);
+    hasErrorCounts_ = ReadErrorCounts(lastCounts_);
+    int lines = 0;
+    hasModemLines_ = ::ioctl(fd_, TIOCMGET, &lines) == 0;
     return 0;
 }
 
@@ -68,6 +70,7 @@ std::int32_t TSioPosixDevice::Close() {
     ::ioctl(fd_, TIOCNXCL);
     const int result = ::close(fd_);  // also releases the lock
     fd_ = -1;
+    hasModemLines_ = hasErrorCounts_ = false;
     return result == 0 || errno == EINTR ? 0 : SioCodeForErrno(errno);
 }
 
@@ -109,18 +112,14 @@ std::int32_t TSioPosixDevice::SetBreak(bool on) const {
 
 std::uint8_t TSioPosixDevice::ModemLines() const {
     int lines = 0;
-    if (::ioctl(fd_, TIOCMGET, &lines) != 0) return 0;  // no lines, or the device is gone
+    if (!hasModemLines_ || ::ioctl(fd_, TIOCMGET, &lines) != 0)
+        return 0;  // no lines, or the device is gone
     std::uint8_t status = 0;
     if (lines & TIOCM_CTS) status |= sio::ModemCts;
     if (lines & TIOCM_DSR) status |= sio::ModemDsr;
     if (lines & TIOCM_RNG) status |= sio::ModemRing;
     if (lines & TIOCM_CAR) status |= sio::ModemDcd;
     return status;
-}
-
-bool TSioPosixDevice::HasModemLines() const {
-    int lines = 0;
-    return ::ioctl(fd_, TIOCMGET, &lines) == 0;
 }
 
 bool TSioPosixDevice::ReadErrorCounts(ErrorCounts& counts) const {
@@ -141,7 +140,7 @@ bool TSioPosixDevice::ReadErrorCounts(ErrorCounts& counts) const {
 
 std::uint32_t TSioPosixDevice::TakeLineErrors() {
     ErrorCounts now;
-    if (!ReadErrorCounts(now)) return 0;
+    if (!hasErrorCounts_ || !ReadErrorCounts(now)) return 0;
     std::uint32_t flags = 0;
     if (now.bufferOverrun != lastCounts_.bufferOverrun) flags |= sio::LineRxOverrun;
     if (now.overrun != lastCounts_.overrun) flags |= sio::LineOverrun;

@@ -42,8 +42,8 @@ class TSioPosixDevice {
     std::int32_t SetBreak(bool on) const;
     // Current lines as the modem status nibble: 0x10 CTS, 0x20 DSR, 0x40 ring, 0x80 carrier.
     std::uint8_t ModemLines() const;
-    // Whether the device has modem lines at all (a pseudo-terminal has none).
-    bool HasModemLines() const;
+    // Whether the device has modem lines at all (a pseudo-terminal has none), as found at open.
+    bool HasModemLines() const { return hasModemLines_; }
     // Line errors since the last call (0x01 receive overrun, 0x02 overrun, 0x04 parity,
     // 0x08 framing, 0x10 break), from the driver's error counters.
     std::uint32_t TakeLineErrors();
@@ -60,4 +60,8 @@ class TSioPosixDevice {
 
     int fd_ = -1;
     ErrorCounts lastCounts_;
+    // What the device offers, found at open: a device that lacks modem lines or error counters
+    // is not asked for them again on every look at it.
+    bool hasModemLines_ = false;
+    bool hasErrorCounts_ = false;
 };
