@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -261,6 +262,7 @@ class TMainForm : public QWidget {
     TAnchors* anchors_ = nullptr;
     bool centred_ = false;
     TPortTrouble portTrouble_;        // says why the chosen port cannot be opened
+    std::map<int, std::string> listedDevices_;  // the device of each COM number last listed
     bool dongleSendFailing_ = false;  // a dongle command could not be sent, and it has been said
     bool inTimer1Tick_ = false;
 };

@@ -66,6 +66,9 @@ void TMainForm::RefreshComPorts() {
 void TMainForm::UpdateComPortHints() {
     const std::vector<TSioSerialCommEntry> entries = SerialCommEntries();
     const QStringList& items = CommsRG->Items();
+    listedDevices_.clear();
+    for (const TSioSerialCommEntry& entry : entries)
+        listedDevices_[entry.ComNumber] = entry.DevicePath;
     for (qsizetype i = 0; i < items.size(); ++i) {
         const int number = StrToIntDef(items[i].trimmed().toStdString(), 0);
         for (const TSioSerialCommEntry& entry : entries)

@@ -151,9 +151,13 @@ void TMainForm::OpenChosenPort(int comNumber) {
         CommsRG->setEnabled(false);
         portTrouble_.Opened();
     } catch (...) {
-        ShowMessage(
-            QStringLiteral("Problem opening COM port") +
-            QString::fromStdString(portTrouble_.OpenFailed(comNumber, std::current_exception())));
+        // The device the list showed for the number, even if it has gone since.
+        const auto listed = listedDevices_.find(comNumber);
+        const std::string trouble =
+            listed != listedDevices_.end()
+                ? portTrouble_.OpenFailed(listed->second, std::current_exception())
+                : portTrouble_.OpenFailed(comNumber, std::current_exception());
+        ShowMessage(QStringLiteral("Problem opening COM port") + QString::fromStdString(trouble));
     }
 }
 

@@ -40,6 +40,11 @@ std::string UdevMatchFor(const std::string& devicePath) {
 std::vector<std::string> ModemManagerAdvice(const std::string& devicePath,
                                             const std::string& procRoot) {
     if (!ProcessRunning("ModemManager", procRoot)) return {};
+    // A pseudo-terminal has no device of its own for a rule to match.
+    std::error_code error;
+    if (fs::canonical(devicePath, error).parent_path() == "/dev/pts")
+        return {"ModemManager is running and may be probing this port, as it does with every new "
+                "serial device."};
     return {
         "ModemManager is running and may be probing this port, as it does with every new serial "
         "device.",

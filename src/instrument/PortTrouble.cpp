@@ -1,6 +1,7 @@
 #include "PortTrouble.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -39,6 +40,13 @@ std::string BuiltInDevice(int comNumber) {
     return {};
 }
 
+// Groups whose members can do far more than use a serial port: joining one is no advice to give.
+bool PrivilegedGroup(const std::string& group) {
+    for (const char* privileged : {"root", "tty", "disk", "kmem", "shadow", "sudo", "adm", "wheel"})
+        if (group == privileged) return true;
+    return false;
+}
+
 std::string Joined(const std::vector<std::string>& lines, const char* lineBreak) {
     std::string text;
     for (const std::string& line : lines) text += lineBreak + line;
@@ -73,10 +81,10 @@ std::string KnownDevicePath(int comNumber) {
 
 std::vector<std::string> DeniedAdvice(const std::string& devicePath, const DeviceAccess& access) {
     const std::string you = "you (" + access.userName + ")";
-    if (!access.groupMayReadWrite)
+    if (!access.groupMayReadWrite || PrivilegedGroup(access.groupName))
         return {"Permission denied: " + devicePath + " (" + access.modeText + ", owner " +
                     access.ownerName + ", group " + access.groupName +
-                    ") gives its group no access.",
+                    ") is not meant for its group to read and write.",
                 "Ask the administrator for a udev rule that gives it to the group \"dialout\" "
                 "(GROUP=\"dialout\", MODE=\"0660\"), join that group with",
                 JoinCommand(access, "dialout"), kNewLogin};
@@ -108,6 +116,9 @@ std::vector<std::string> GoneAdvice(const std::string& devicePath) {
 }
 
 std::string PortAccessHint(const std::string& devicePath) {
+    // Asked every second for every port: the names of users and groups (which may come from the
+    // network) are only looked up for a port this user cannot open.
+    if (devicePath.empty() || ::access(devicePath.c_str(), R_OK | W_OK) == 0) return {};
     const DeviceAccess access = ExamineDeviceAccess(devicePath);
     if (!access.exists || access.allowed) return {};
     return Joined(DeniedAdvice(devicePath, access), "\n");
@@ -125,7 +136,8 @@ std::string TPortTrouble::OpenFailed(const std::string& devicePath,
     lastPath_ = devicePath;
     std::vector<std::string> lines;
     std::optional<ProcessName> holder;
-    switch (PortFailureOf(failure, devicePath)) {
+    const PortFailure kind = PortFailureOf(failure, devicePath);
+    switch (kind) {
         case PortFailure::Denied:
             lines = DeniedAdvice(devicePath, ExamineDeviceAccess(devicePath));
             break;
@@ -139,7 +151,11 @@ std::string TPortTrouble::OpenFailed(const std::string& devicePath,
             lines = {devicePath + ": " + SioExceptionText(failure)};
             break;
     }
-    if (inARow_ > 1 || (holder && holder->name == "ModemManager"))
+    // ModemManager holds a port while it probes it: that is the case for its advice, not a
+    // refusal of the permissions or a port held by a program already named.
+    const bool heldByModemManager = holder && holder->name == "ModemManager";
+    const bool mayBeProbing = kind == PortFailure::Other || (kind == PortFailure::Held && !holder);
+    if (heldByModemManager || (mayBeProbing && inARow_ > 1))
         for (std::string& line : ModemManagerAdvice(devicePath, procRoot_))
             lines.push_back(std::move(line));
     return Joined(lines, "\r\n");

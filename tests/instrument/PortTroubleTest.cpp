@@ -184,3 +184,26 @@ TEST(PortAdviceTest, EachWayOfLackingTheGroupGetsItsOwnRemedy) {
     EXPECT_TRUE(Contains(text(), "GROUP=\"dialout\", MODE=\"0660\""));
     EXPECT_TRUE(Contains(text(), "sudo usermod -aG dialout alice"));
 }
+
+TEST_F(PortTroubleTest, AdviceNeverAsksToJoinAPrivilegedGroupNorBlamesModemManagerForOthers) {
+    DeviceAccess access;
+    access.exists = true;
+    access.userName = "alice";
+    access.ownerName = "root";
+    access.groupName = "root";
+    access.modeText = "crw-rw----";
+    access.groupMayReadWrite = true;
+    std::string advice;
+    for (const std::string& line : DeniedAdvice(device, access)) advice += line + "\n";
+    EXPECT_FALSE(Contains(advice, "usermod -aG root")) << advice;
+    EXPECT_TRUE(Contains(advice, "udev rule")) << advice;
+
+    // With ModemManager running, a port held by a program that is named, or refused by its
+    // permissions, does not get ModemManager's advice however often it fails.
+    processes.Add(300, "ModemManager");
+    processes.Add(41, "serial-termina", "/usr/bin/serial-terminal-tool", device);
+    TPortTrouble trouble(processes.Root());
+    const auto held = Failure<EAlreadyOpen>(sio::ecAlreadyOpen);
+    trouble.OpenFailed(device, held);
+    EXPECT_FALSE(Contains(trouble.OpenFailed(device, held), "ModemManager"));
+}
