@@ -216,7 +216,9 @@ class TSioBaseDispatcher {
     virtual std::int32_t DeviceGetState(TSioDcb& dcb) = 0;                          // 0 or −1
     virtual std::int32_t DeviceRead(std::uint8_t* buffer, std::uint32_t size) = 0;  // bytes
     virtual std::int32_t DeviceSetState(const TSioDcb& dcb) = 0;  // 0 or −system error
-    // Queues bytes for the output thread (QueueOutput) → bytes queued.
+    // Hands bytes to the device, with the output lock held: queues them for the output thread
+    // (QueueOutput), or writes at once what the device takes when nothing waits in the ring
+    // before them → bytes accepted, 0 when none.
     virtual std::int32_t DeviceWrite(const std::uint8_t* data, std::uint32_t size) = 0;
     // Device-event thread: waits for the next device event and stores its bits in `eventMask`;
     // true when an event was obtained, false when the wait failed or was woken for shutdown.

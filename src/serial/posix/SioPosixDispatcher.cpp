@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "SioComPortTable.h"
@@ -177,11 +178,23 @@ std::int32_t TSioPosixDispatcher::DeviceRead(std::uint8_t* buffer, std::uint32_t
 }
 
 std::int32_t TSioPosixDispatcher::DeviceWrite(const std::uint8_t* data, std::uint32_t size) {
-    const std::uint32_t queued = QueueOutput(data, size);
+    // The caller holds the output lock. With nothing waiting in the ring, nothing is on its way
+    // to the device either (the output thread empties the ring only after writing), so what the
+    // device takes at once may go straight to it, in order, without a hand-over to the output
+    // thread. The write does not block; whatever the device does not take, and every failure,
+    // is left to the output thread as before.
+    std::uint32_t written = 0;
+    if (OutputRingEmpty() && DeviceLostError() == 0) {
+        std::shared_lock use(deviceUse_);
+        if (device_.IsOpen())
+            written = static_cast<std::uint32_t>(std::max(device_.Write(data, size), 0));
+    }
+    if (written == size) return static_cast<std::int32_t>(size);
+    const std::uint32_t queued = QueueOutput(data + written, size - written);
     // An output thread waiting for room in the device sends these bytes once there is room; one
     // waiting for bytes is woken.
     if (queued > 0) OutputReady().Set();
-    return static_cast<std::int32_t>(queued);
+    return queued > 0 ? static_cast<std::int32_t>(size) : static_cast<std::int32_t>(written);
 }
 
 std::int32_t TSioPosixDispatcher::DevicePurge(std::int32_t queue) {
