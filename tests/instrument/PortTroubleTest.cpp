@@ -180,7 +180,7 @@ TEST(PortAdviceTest, EachWayOfLackingTheGroupGetsItsOwnRemedy) {
     access.groupMayReadWrite = false;
     access.groupName = "root";
     access.modeText = "crw-------";
-    EXPECT_TRUE(Contains(text(), "(crw-------, owner root, group root) gives its group no access"));
+    EXPECT_TRUE(Contains(text(), "(crw-------, owner root, group root) is not meant for its group"));
     EXPECT_TRUE(Contains(text(), "GROUP=\"dialout\", MODE=\"0660\""));
     EXPECT_TRUE(Contains(text(), "sudo usermod -aG dialout alice"));
 }
