@@ -1,12 +1,25 @@
 #include "SioMessageLoop.h"
 
-// The state a blocked sender shares with the owner thread.
+#include <atomic>
+
+#include "SyncEvent.h"
+
+// The state a blocked sender shares with the owner thread. The message leaves Queued exactly
+// once: taken to run by the owner, or given up by its sender or the loop's end.
 struct TSioMessageLoop::TPendingSend {
     enum class State { Queued, Running, Done, Abandoned };
-    std::mutex lock;
-    std::condition_variable finished;
-    State state = State::Queued;
-    std::intptr_t result = 0;
+    std::atomic<State> state{State::Queued};
+    std::intptr_t result = 0;  // written before the state becomes Done
+    SyncEvent finished{SyncEvent::Reset::Manual};
+
+    bool Leave(State to) {
+        State queued = State::Queued;
+        return state.compare_exchange_strong(queued, to, std::memory_order_acq_rel);
+    }
+    void Finish(State final) {
+        state.store(final, std::memory_order_release);
+        finished.Set();
+    }
 };
 
 TSioMessageLoop::TSioMessageLoop(TSioWindowProc procedure, std::function<void()> queued)
@@ -15,12 +28,8 @@ TSioMessageLoop::TSioMessageLoop(TSioWindowProc procedure, std::function<void()>
 TSioMessageLoop::~TSioMessageLoop() {
     // Senders still waiting learn at once that their message will never run.
     std::lock_guard guard(lock_);
-    for (auto& entry : queue_) {
-        if (!entry.send) continue;
-        std::lock_guard sendGuard(entry.send->lock);
-        entry.send->state = TPendingSend::State::Abandoned;
-        entry.send->finished.notify_all();
-    }
+    for (auto& entry : queue_)
+        if (entry.send) entry.send->Finish(TPendingSend::State::Abandoned);
 }
 
 bool TSioMessageLoop::Post(const TSioMessage& message) {
@@ -45,14 +54,11 @@ std::optional<std::intptr_t> TSioMessageLoop::Send(const TSioMessage& message,
     }
     arrived_.notify_all();
     if (queued_) queued_();
-    std::unique_lock sendLock(send->lock);
-    const bool done = send->finished.wait_for(sendLock, timeout, [&] {
-        return send->state == TPendingSend::State::Done ||
-               send->state == TPendingSend::State::Abandoned;
-    });
-    if (done && send->state == TPendingSend::State::Done) return send->result;
+    send->finished.WaitFor(timeout);
     // Gave up: a message not yet taken is dropped; one already running finishes on its own.
-    if (send->state == TPendingSend::State::Queued) send->state = TPendingSend::State::Abandoned;
+    if (send->Leave(TPendingSend::State::Abandoned)) return std::nullopt;
+    if (send->state.load(std::memory_order_acquire) == TPendingSend::State::Done)
+        return send->result;
     return std::nullopt;
 }
 
@@ -61,12 +67,7 @@ bool TSioMessageLoop::TakeNext(TEntry& entry) {
     while (!queue_.empty()) {
         entry = std::move(queue_.front());
         queue_.pop_front();
-        if (!entry.send) return true;
-        std::lock_guard sendGuard(entry.send->lock);
-        if (entry.send->state == TPendingSend::State::Queued) {
-            entry.send->state = TPendingSend::State::Running;
-            return true;
-        }
+        if (!entry.send || entry.send->Leave(TPendingSend::State::Running)) return true;
     }
     return false;
 }
@@ -78,18 +79,12 @@ bool TSioMessageLoop::PumpOne() {
     try {
         result = Deliver(entry.message);
     } catch (...) {
-        if (entry.send) {
-            std::lock_guard sendGuard(entry.send->lock);
-            entry.send->state = TPendingSend::State::Abandoned;
-            entry.send->finished.notify_all();
-        }
+        if (entry.send) entry.send->Finish(TPendingSend::State::Abandoned);
         throw;
     }
     if (entry.send) {
-        std::lock_guard sendGuard(entry.send->lock);
         entry.send->result = result;
-        entry.send->state = TPendingSend::State::Done;
-        entry.send->finished.notify_all();
+        entry.send->Finish(TPendingSend::State::Done);
     }
     return true;
 }
