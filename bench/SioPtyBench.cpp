@@ -6,6 +6,9 @@
 //               the process CPU per round trip), without and with the window's status lights;
 //   receive:    8 MiB from the instrument, taken byte by byte as the program does (ReadChar);
 //   transmit:   8 MiB to the instrument through the output ring;
+//
+// The machine may be busy with other work: the plain loop and the stack take turns (100 round
+// trips, or 2 MiB, at a time) so that both meet the same conditions.
 //   idle:       the port open and nothing happening for --idle-seconds N (default 5), with the
 //               window's status lights watching it: the process's wake-ups (context switches of
 //               all its threads) and CPU, against a plain poll() on the device for as long.
@@ -42,9 +45,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kRoundTrips = 2000;
+constexpr int kTripTurn = 100;  // round trips of one kind in a row
 constexpr std::size_t kCommand = 14;
 constexpr std::size_t kReply = 30;
 constexpr std::size_t kStream = 8u << 20;
+constexpr int kStreamTurns = 4;  // the stream is measured in this many pieces, taking turns
 constexpr std::size_t kPiece = 4096;
 
 struct Latency {
@@ -75,15 +80,23 @@ struct Stream {
     double mibPerSecond = 0, cpuPerMib = 0;
 };
 
-// Runs `work` and measures it as a stream of kStream bytes.
-Stream Measure(const std::function<void()>& work) {
-    const double cpu = CpuSeconds();
-    const auto start = Clock::now();
-    work();
-    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-    const double mib = double(kStream) / (1 << 20);
-    return {mib / wall, (CpuSeconds() - cpu) / mib};
-}
+// Wall and CPU time of a stream measured in turns.
+struct StreamTime {
+    double wall = 0, cpu = 0;
+
+    // Runs `work` (one turn) and adds its times.
+    void Add(const std::function<void()>& work) {
+        const double cpuStart = CpuSeconds();
+        const auto start = Clock::now();
+        work();
+        wall += std::chrono::duration<double>(Clock::now() - start).count();
+        cpu += CpuSeconds() - cpuStart;
+    }
+    Stream Of(std::size_t bytes) const {
+        const double mib = double(bytes) / (1 << 20);
+        return {mib / wall, cpu / mib};
+    }
+};
 
 // The instrument: answers every command with a reply.
 std::thread Answerer(PtyPair& pty) {
@@ -96,15 +109,15 @@ std::thread Answerer(PtyPair& pty) {
     });
 }
 
-std::thread Talker(PtyPair& pty) {
-    return std::thread([&pty] { pty.Write(std::string(kStream, 's')); });
+std::thread Talker(PtyPair& pty, std::size_t bytes) {
+    return std::thread([&pty, bytes] { pty.Write(std::string(bytes, 's')); });
 }
 
-std::thread Listener(PtyPair& pty, std::size_t& got) {
-    return std::thread([&pty, &got] {
-        while (got < kStream) {
+std::thread Listener(PtyPair& pty, std::size_t bytes) {
+    return std::thread([&pty, bytes] {
+        for (std::size_t got = 0; got < bytes;) {
             const std::string piece =
-                pty.Read(std::min(kStream - got, std::size_t{65536}), std::chrono::seconds(10));
+                pty.Read(std::min(bytes - got, std::size_t{65536}), std::chrono::seconds(10));
             if (piece.empty()) return;
             got += piece.size();
         }
@@ -154,57 +167,10 @@ class PlainLine {
     int fd_;
 };
 
-Latency PlainRoundTrips() {
-    PtyPair pty;
-    PlainLine line(pty.SlavePath());
-    std::thread instrument = Answerer(pty);
-    const std::string command(kCommand, 'c');
-    std::vector<double> samples;
-    char buffer[kReply];
-    const double cpu = CpuSeconds();
-    for (int i = 0; i < kRoundTrips; ++i) {
-        const auto start = Clock::now();
-        line.WriteAll(command.data(), command.size());
-        for (std::size_t got = 0; got < kReply;) got += line.ReadSome(buffer + got, kReply - got);
-        samples.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
-    }
-    const double used = CpuSeconds() - cpu;
-    instrument.join();
-    return Summarise(samples, used);
-}
-
 Idle PlainIdle(int seconds) {
     PtyPair pty;
     PlainLine line(pty.SlavePath());
     return MeasureIdle([&] { line.Wait(POLLIN, seconds * 1000); });
-}
-
-Stream PlainReceive() {
-    PtyPair pty;
-    PlainLine line(pty.SlavePath());
-    std::thread instrument = Talker(pty);
-    std::vector<char> buffer(kPiece);
-    const Stream result = Measure([&] {
-        for (std::size_t got = 0; got < kStream;)
-            got += line.ReadSome(buffer.data(), std::min(kPiece, kStream - got));
-    });
-    instrument.join();
-    return result;
-}
-
-Stream PlainTransmit() {
-    PtyPair pty;
-    PlainLine line(pty.SlavePath());
-    std::size_t got = 0;
-    const std::string piece(kPiece, 't');
-    std::thread instrument;
-    const Stream result = Measure([&] {
-        instrument = Listener(pty, got);
-        for (std::size_t sent = 0; sent < kStream; sent += kPiece)
-            line.WriteAll(piece.data(), piece.size());
-        instrument.join();
-    });
-    return result;
 }
 
 // --- The whole stack ----------------------------------------------------------------------
@@ -224,14 +190,15 @@ class BenchLight final : public TSioLight {
 // with a transmit and a receive light, switched on once the port is open.
 class StackLine {
   public:
-    explicit StackLine(bool lights = false) {
-        std::filesystem::create_symlink(pty.SlavePath(), PortFolder() + "/COM9");
+    explicit StackLine(int com, bool lights = false)
+        : link_(PortFolder() + "/COM" + std::to_string(com)) {
+        std::filesystem::create_symlink(pty.SlavePath(), link_);
         SetSioNotifierFactory([this](TSioWindowProc procedure) {
             auto made = std::make_unique<TSioMessageLoop>(std::move(procedure));
             loop = made.get();
             return std::unique_ptr<TSioNotifier>(std::move(made));
         });
-        port.SetComNumber(9);
+        port.SetComNumber(static_cast<std::uint16_t>(com));
         port.SetBaud(9600);
         port.SetOutSize(32768);
         port.OnTriggerAvail = [this](TSioPort p, std::uint16_t count) {
@@ -247,7 +214,7 @@ class StackLine {
     ~StackLine() {
         port.SetOpen(false);
         SetSioNotifierFactory({});
-        std::filesystem::remove(PortFolder() + "/COM9");
+        std::filesystem::remove(link_);
     }
 
     static std::string& PortFolder() {
@@ -255,6 +222,7 @@ class StackLine {
         return folder;
     }
 
+    // Each line has its own loop; the factory is only used while a line opens.
     void WaitForReceived(std::size_t count) {
         while (received.size() < count) loop->WaitAndPumpOne(std::chrono::seconds(10));
     }
@@ -271,29 +239,14 @@ class StackLine {
     TSioSLController controller{&port};
     TSioMessageLoop* loop = nullptr;
     std::string received;
-};
 
-Latency StackRoundTrips(bool lights) {
-    StackLine line(lights);
-    std::thread instrument = Answerer(line.pty);
-    const std::string command(kCommand, 'c');
-    std::vector<double> samples;
-    const double cpu = CpuSeconds();
-    for (int i = 0; i < kRoundTrips; ++i) {
-        const auto start = Clock::now();
-        line.port.WriteString(command);
-        line.WaitForReceived(kReply);
-        samples.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
-        line.received.clear();
-    }
-    const double used = CpuSeconds() - cpu;
-    instrument.join();
-    return Summarise(samples, used);
-}
+  private:
+    std::string link_;
+};
 
 // One exchange, the lights back off, then nothing for `seconds` while the events are delivered.
 Idle StackIdle(int seconds) {
-    StackLine line(true);
+    StackLine line(9, true);
     line.port.WriteString(std::string(kCommand, 'c'));
     if (line.pty.Read(kCommand, std::chrono::seconds(10)).size() != kCommand)
         throw std::runtime_error("the command did not arrive");
@@ -310,34 +263,108 @@ Idle StackIdle(int seconds) {
     });
 }
 
-Stream StackReceive() {
-    StackLine line;
-    line.received.reserve(kStream);
-    std::thread instrument = Talker(line.pty);
-    const Stream result = Measure([&] { line.WaitForReceived(kStream); });
-    instrument.join();
-    return result;
+// --- Both, taking turns -----------------------------------------------------------------------
+
+struct Trips {
+    Latency plain, stack, lights;
+};
+
+Trips RoundTrips() {
+    PtyPair plainPty;
+    PlainLine plain(plainPty.SlavePath());
+    StackLine stack(9), lit(10, true);
+    std::thread instruments[] = {Answerer(plainPty), Answerer(stack.pty), Answerer(lit.pty)};
+    const std::string command(kCommand, 'c');
+    char buffer[kReply];
+    auto stackTrip = [&](StackLine& line) {
+        line.port.WriteString(command);
+        line.WaitForReceived(kReply);
+        line.received.clear();
+    };
+    const std::function<void()> trip[] = {
+        [&] {
+            plain.WriteAll(command.data(), command.size());
+            for (std::size_t got = 0; got < kReply;)
+                got += plain.ReadSome(buffer + got, kReply - got);
+        },
+        [&] { stackTrip(stack); },
+        [&] { stackTrip(lit); },
+    };
+    std::vector<double> samples[3];
+    double cpu[3] = {};
+    for (int turn = 0; turn < kRoundTrips / kTripTurn; ++turn) {
+        for (int kind = 0; kind < 3; ++kind) {
+            const double cpuStart = CpuSeconds();
+            for (int i = 0; i < kTripTurn; ++i) {
+                const auto start = Clock::now();
+                trip[kind]();
+                samples[kind].push_back(
+                    std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+            }
+            cpu[kind] += CpuSeconds() - cpuStart;
+        }
+    }
+    for (auto& instrument : instruments) instrument.join();
+    return {Summarise(samples[0], cpu[0]), Summarise(samples[1], cpu[1]),
+            Summarise(samples[2], cpu[2])};
 }
 
-Stream StackTransmit() {
-    StackLine line;
-    std::size_t got = 0;
-    const std::string piece(kPiece, 't');
-    std::thread instrument;
-    const Stream result = Measure([&] {
-        instrument = Listener(line.pty, got);
-        for (std::size_t sent = 0; sent < kStream;) {
-            // A full output ring: let the output thread catch up (the program never fills it).
-            if (line.port.OutputPending() + kPiece > line.port.OutSize()) {
-                line.loop->WaitAndPumpOne(std::chrono::milliseconds(1));
-                continue;
-            }
-            line.port.WriteString(piece);
-            sent += kPiece;
-        }
+struct Streams {
+    Stream plain, stack;
+};
+
+Streams Receive() {
+    PtyPair plainPty;
+    PlainLine plain(plainPty.SlavePath());
+    StackLine stack(9);
+    stack.received.reserve(kStream);
+    std::vector<char> buffer(kPiece);
+    const std::size_t turn = kStream / kStreamTurns;
+    StreamTime plainTime, stackTime;
+    for (int i = 0; i < kStreamTurns; ++i) {
+        std::thread instrument = Talker(plainPty, turn);
+        plainTime.Add([&] {
+            for (std::size_t got = 0; got < turn;)
+                got += plain.ReadSome(buffer.data(), std::min(kPiece, turn - got));
+        });
         instrument.join();
-    });
-    return result;
+        instrument = Talker(stack.pty, turn);
+        stackTime.Add([&] { stack.WaitForReceived(turn * (i + 1)); });
+        instrument.join();
+    }
+    return {plainTime.Of(kStream), stackTime.Of(kStream)};
+}
+
+Streams Transmit() {
+    PtyPair plainPty;
+    PlainLine plain(plainPty.SlavePath());
+    StackLine stack(9);
+    const std::string piece(kPiece, 't');
+    const std::size_t turn = kStream / kStreamTurns;
+    StreamTime plainTime, stackTime;
+    for (int i = 0; i < kStreamTurns; ++i) {
+        plainTime.Add([&] {
+            std::thread instrument = Listener(plainPty, turn);
+            for (std::size_t sent = 0; sent < turn; sent += kPiece)
+                plain.WriteAll(piece.data(), piece.size());
+            instrument.join();
+        });
+        stackTime.Add([&] {
+            std::thread instrument = Listener(stack.pty, turn);
+            for (std::size_t sent = 0; sent < turn;) {
+                // A full output ring: let the output thread catch up (the program never fills
+                // it).
+                if (stack.port.OutputPending() + kPiece > stack.port.OutSize()) {
+                    stack.loop->WaitAndPumpOne(std::chrono::milliseconds(1));
+                    continue;
+                }
+                stack.port.WriteString(piece);
+                sent += kPiece;
+            }
+            instrument.join();
+        });
+    }
+    return {plainTime.Of(kStream), stackTime.Of(kStream)};
 }
 
 void Row(const char* name, double stack, double plain, const char* unit, int decimals = 1) {
@@ -369,13 +396,16 @@ int main(int argc, char** argv) {
     setenv("ROSTERMATE_PORTS", folder, 1);
 
     try {
-        const Latency plainTrip = PlainRoundTrips();
-        const Latency stackTrip = StackRoundTrips(false);
-        const Latency litTrip = StackRoundTrips(true);
-        const Stream plainIn = PlainReceive();
-        const Stream stackIn = StackReceive();
-        const Stream plainOut = PlainTransmit();
-        const Stream stackOut = StackTransmit();
+        const Trips trips = RoundTrips();
+        const Latency& plainTrip = trips.plain;
+        const Latency& stackTrip = trips.stack;
+        const Latency& litTrip = trips.lights;
+        const Streams in = Receive();
+        const Stream& plainIn = in.plain;
+        const Stream& stackIn = in.stack;
+        const Streams out = Transmit();
+        const Stream& plainOut = out.plain;
+        const Stream& stackOut = out.stack;
         const Idle plainIdle = PlainIdle(idleSeconds);
         const Idle stackIdle = StackIdle(idleSeconds);
 
