@@ -15,6 +15,7 @@
 #include "Event.h"
 #include "SioClock.h"
 #include "SioDcb.h"
+#include "SioErrorCodes.h"
 #include "SioInputRing.h"
 #include "SioLogStore.h"
 #include "SioMessages.h"
@@ -108,7 +109,21 @@ class TSioBaseDispatcher {
     std::uint32_t OptionFlags() const;
 
     // --- Input and output -----------------------------------------------------------------
-    std::int32_t ReadChar();
+    // The next unread byte, or ecBufferIsEmpty. A handler reading the bytes it was told of, the
+    // common case, costs no lock: while the dispatch lasts nothing else moves the ring's
+    // positions, and only the handler being served moves the read-ahead. Everything else (and
+    // traced reading) takes the locked way.
+    std::int32_t ReadChar() {
+        if (insideReceiveDispatch_.load(std::memory_order_acquire) &&
+            !tracingOn_.load(std::memory_order_relaxed)) {
+            const std::uint32_t ahead = readAhead_.load(std::memory_order_relaxed);
+            if (ahead >= input_.Count()) return sio::ecBufferIsEmpty;
+            const std::uint8_t byte = input_.At(input_.Tail() + ahead);
+            readAhead_.store(ahead + 1, std::memory_order_relaxed);
+            return byte;
+        }
+        return ReadCharLocked();
+    }
     std::int32_t PeekNth(std::uint32_t n);
     std::int32_t SendBlock(const void* data, std::uint32_t length);
     std::uint32_t InputCount();

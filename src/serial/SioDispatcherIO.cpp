@@ -6,21 +6,6 @@
 
 // --- Input ---------------------------------------------------------------------------------
 
-std::int32_t TSioBaseDispatcher::ReadChar() {
-    // A handler reading the bytes it was told of, the common case: while the dispatch lasts
-    // nothing else moves the ring's positions, and only the handler being served moves the
-    // read-ahead, so one byte costs no lock. Traced reading takes the locked way.
-    if (insideReceiveDispatch_.load(std::memory_order_acquire) &&
-        !tracingOn_.load(std::memory_order_relaxed)) {
-        const std::uint32_t ahead = readAhead_.load(std::memory_order_relaxed);
-        if (ahead >= input_.Count()) return sio::ecBufferIsEmpty;
-        const std::uint8_t byte = input_.At(input_.Tail() + ahead);
-        readAhead_.store(ahead + 1, std::memory_order_relaxed);
-        return byte;
-    }
-    return ReadCharLocked();
-}
-
 std::int32_t TSioBaseDispatcher::ReadCharLocked() {
     std::uint8_t byte = 0;
     {

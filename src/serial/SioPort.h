@@ -154,8 +154,15 @@ class TSioCustomComPort : public TSioBaseComponent {
     // Each obtains the dispatcher through RequireDispatcher, so a closed port opens first when
     // AutoOpen is set; while the port is closing they do nothing.
     void FlushInput();
-    // The next unread character; EBufferIsEmpty when there is none. 0 while closing.
-    char ReadChar();
+    // The next unread character; EBufferIsEmpty when there is none. 0 while closing. An open
+    // port reads straight from its dispatcher: this runs once per received character.
+    char ReadChar() {
+        if (state_ == TPortState::StateOpen && dispatcher_) {
+            const std::int32_t result = dispatcher_->ReadChar();
+            return static_cast<char>(result >= 0 ? result : CheckResult(this, result));
+        }
+        return ReadCharNotOpen();
+    }
     // Queues the whole text for sending, or nothing: EOutputBufferTooSmall when it does not fit,
     // EInOutError (the system's number and text) once the device has gone away.
     void WriteString(const std::string& text);
@@ -235,6 +242,8 @@ class TSioCustomComPort : public TSioBaseComponent {
         bool EventKind = false;
     };
 
+    // ReadChar of a port that is not open: nothing while closing, else it opens first.
+    char ReadCharNotOpen();
     std::intptr_t WindowProc(unsigned notifierId, const TSioMessage& message);
     void DeliverTrigger(TSioBaseDispatcher& dispatcher, const TSioMessage& message);
     void FinishDeferredClose(const TSioMessage& message);

@@ -9,13 +9,7 @@ void TSioCustomComPort::FlushInput() {
     CheckResult(this, RequireDispatcher()->DiscardInput());
 }
 
-char TSioCustomComPort::ReadChar() {
-    // An open port reads straight from its dispatcher: this runs once per received character.
-    if (state_ == TPortState::StateOpen && dispatcher_) {
-        const std::int32_t result = dispatcher_->ReadChar();
-        if (result >= 0) return static_cast<char>(result);
-        return static_cast<char>(CheckResult(this, result));
-    }
+char TSioCustomComPort::ReadCharNotOpen() {
     if (state_ == TPortState::StateClosing) return 0;
     return static_cast<char>(CheckResult(this, RequireDispatcher()->ReadChar()));
 }
