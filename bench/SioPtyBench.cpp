@@ -4,7 +4,8 @@
 //
 //   round trip: a 14-byte command out, a 30-byte reply back, 2000 times (median, p99, max, and
 //               the process CPU per round trip), without and with the window's status lights;
-//   receive:    8 MiB from the instrument, taken byte by byte as the program does (ReadChar);
+//   receive:    8 MiB from the instrument, taken byte by byte as the program does (ReadChar)
+//               and looked at (a sum), as the plain loop looks at each byte it reads;
 //   transmit:   8 MiB to the instrument through the output ring;
 //
 // The machine may be busy with other work: the plain loop and the stack take turns (100 round
@@ -202,7 +203,10 @@ class StackLine {
         port.SetBaud(9600);
         port.SetOutSize(32768);
         port.OnTriggerAvail = [this](TSioPort p, std::uint16_t count) {
-            for (std::uint16_t i = 0; i < count; ++i) received.push_back(p->ReadChar());
+            // Every byte is taken and looked at, as the window does; nothing is kept.
+            for (std::uint16_t i = 0; i < count; ++i)
+                sum += static_cast<unsigned char>(p->ReadChar());
+            received += count;
         };
         if (lights) {
             controller.Lights().SetTXDLight(&tx);
@@ -224,7 +228,7 @@ class StackLine {
 
     // Each line has its own loop; the factory is only used while a line opens.
     void WaitForReceived(std::size_t count) {
-        while (received.size() < count) loop->WaitAndPumpOne(std::chrono::seconds(10));
+        while (received < count) loop->WaitAndPumpOne(std::chrono::seconds(10));
     }
     // Delivers the port's events until both lights are off (at most 10 s).
     void WaitForLightsOff() {
@@ -238,7 +242,8 @@ class StackLine {
     BenchLight tx, rx;
     TSioSLController controller{&port};
     TSioMessageLoop* loop = nullptr;
-    std::string received;
+    std::size_t received = 0;
+    unsigned sum = 0;
 
   private:
     std::string link_;
@@ -279,7 +284,7 @@ Trips RoundTrips() {
     auto stackTrip = [&](StackLine& line) {
         line.port.WriteString(command);
         line.WaitForReceived(kReply);
-        line.received.clear();
+        line.received = 0;
     };
     const std::function<void()> trip[] = {
         [&] {
@@ -317,21 +322,25 @@ Streams Receive() {
     PtyPair plainPty;
     PlainLine plain(plainPty.SlavePath());
     StackLine stack(9);
-    stack.received.reserve(kStream);
     std::vector<char> buffer(kPiece);
+    unsigned sum = 0;  // what the plain loop looks at, as the stack's handler does
     const std::size_t turn = kStream / kStreamTurns;
     StreamTime plainTime, stackTime;
     for (int i = 0; i < kStreamTurns; ++i) {
         std::thread instrument = Talker(plainPty, turn);
         plainTime.Add([&] {
-            for (std::size_t got = 0; got < turn;)
-                got += plain.ReadSome(buffer.data(), std::min(kPiece, turn - got));
+            for (std::size_t got = 0; got < turn;) {
+                const std::size_t n = plain.ReadSome(buffer.data(), std::min(kPiece, turn - got));
+                for (std::size_t k = 0; k < n; ++k) sum += static_cast<unsigned char>(buffer[k]);
+                got += n;
+            }
         });
         instrument.join();
         instrument = Talker(stack.pty, turn);
         stackTime.Add([&] { stack.WaitForReceived(turn * (i + 1)); });
         instrument.join();
     }
+    if (sum != stack.sum) throw std::runtime_error("the stack received other bytes");
     return {plainTime.Of(kStream), stackTime.Of(kStream)};
 }
 
