@@ -226,6 +226,12 @@ class TSioBaseDispatcher {
     virtual std::int32_t DevicePurge(std::int32_t queue) = 0;
     // Fills the driver's queue counts (use OutputRingCount for OutQueue); → line-error flags.
     virtual std::uint32_t DeviceStatus(TSioDeviceStatus& status) = 0;
+    // The line-error flags alone, as DeviceStatus returns them, for a caller that needs no
+    // queue counts; a platform may answer it more cheaply.
+    virtual std::uint32_t DeviceLineErrors() {
+        TSioDeviceStatus status;
+        return DeviceStatus(status);
+    }
     // Told −1 after a failed read; → 0.
     virtual std::int32_t DeviceEvents(std::int32_t mask) = 0;
     virtual std::int32_t DeviceGetState(TSioDcb& dcb) = 0;                          // 0 or −1

@@ -100,10 +100,10 @@ std::int32_t TSioBaseDispatcher::SendBlock(const void* data, std::uint32_t lengt
         if (!output_.Allocated() || !IsOpen()) return sio::ecCommNotOpen;
         // Bytes queued for a device that has gone would be dropped unseen.
         if (deviceLost_ != 0) return sio::ecDeviceLost;
-        TSioDeviceStatus status;
-        errors = DeviceStatus(status);
+        errors = DeviceLineErrors();
         if (length > output_.FreeSpace()) return sio::ecOutputBufferTooSmall;
         if (DeviceWrite(bytes, length) <= 0) {
+            TSioDeviceStatus status;
             DeviceStatus(status);
             return sio::ecPutBlockFail;
         }

@@ -451,6 +451,15 @@ TEST_F(Timers, SnapshotCarriesTriggersToANewDispatcher) {
 
 using Output = DispatcherFixture;
 
+TEST_F(Output, LineErrorsTheDeviceReportsWhileSendingAreKept) {
+    port.SetLineErrors(LineOverrun | LineBreak);
+    ASSERT_EQ(port.SendBlock("x", 1), 0);  // the device's flags are taken here, once
+    port.ServicePass();
+    EXPECT_EQ(port.TakeLineError(), 2);
+    EXPECT_TRUE(port.TakeBreak());
+    EXPECT_EQ(port.TakeLineError(), 0);
+}
+
 TEST_F(Output, ABlockOfExactlyTheFreeRoomFillsTheRing) {
     const std::string block(4096 - 6, 'b');
     ASSERT_EQ(port.SendBlock("header", 6), 0);

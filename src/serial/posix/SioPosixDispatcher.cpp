@@ -154,6 +154,12 @@ std::uint32_t TSioPosixDispatcher::DeviceStatus(TSioDeviceStatus& status) {
     return flags;
 }
 
+std::uint32_t TSioPosixDispatcher::DeviceLineErrors() {
+    std::shared_lock use(deviceUse_);
+    std::lock_guard counters(statusLock_);
+    return device_.IsOpen() ? device_.TakeLineErrors() : 0;
+}
+
 std::int32_t TSioPosixDispatcher::DeviceEvents(std::int32_t) {
     return 0;
 }

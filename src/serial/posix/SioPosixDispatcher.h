@@ -45,6 +45,7 @@ class TSioPosixDispatcher final : public TSioBaseDispatcher {
     std::int32_t DeviceEscape(std::int32_t function) override;
     std::int32_t DevicePurge(std::int32_t queue) override;
     std::uint32_t DeviceStatus(TSioDeviceStatus& status) override;
+    std::uint32_t DeviceLineErrors() override;
     std::int32_t DeviceEvents(std::int32_t mask) override;
     std::int32_t DeviceGetState(TSioDcb& dcb) override;
     std::int32_t DeviceRead(std::uint8_t* buffer, std::uint32_t size) override;
