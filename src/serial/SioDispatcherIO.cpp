@@ -63,16 +63,14 @@ bool TSioBaseDispatcher::FillInput() {
     std::lock_guard guard(inLock_);
     if (!input_.Allocated()) return false;
     if (input_.Full()) return true;
-    std::uint32_t driverCount = 0;
     {
         std::lock_guard state(stateLock_);
-        RefreshLineStatus();
-        driverCount = status_.InQueue;
+        lineErrors_ |= DeviceLineErrors() & sio::LineErrorMask;
     }
-    if (driverCount == 0) return false;
-    const std::uint32_t wanted = std::min(input_.FreeSpace(), driverCount);
-    const std::uint32_t first = std::min(wanted, input_.ContiguousFree());
-    auto readPiece = [this](std::uint32_t size) {
+    // Device reads return at once with what the driver holds, so the device is asked for as
+    // much as the ring can take instead of first being asked how much it holds.
+    auto readPiece = [this] {
+        const std::uint32_t size = std::min(input_.FreeSpace(), input_.ContiguousFree());
         std::uint8_t* at = input_.WritePointer();
         std::int32_t got = DeviceRead(at, size);
         if (got < 0) {
@@ -80,13 +78,14 @@ bool TSioBaseDispatcher::FillInput() {
             got = 0;
         }
         const auto count = std::min(static_cast<std::uint32_t>(got), size);
-        Log(sio::lgDispatch, sio::lgReadCom, count, at, count);
+        if (count > 0) Log(sio::lgDispatch, sio::lgReadCom, count, at, count);
         input_.Commit(count);
-        return count;
+        return count == size;
     };
+    const std::uint64_t before = input_.Head();
     // At most two reads: up to the end of the ring, then from its start.
-    if (readPiece(first) == first && wanted > first) readPiece(wanted - first);
-    return true;
+    if (readPiece() && !input_.Full()) readPiece();
+    return input_.Head() != before;
 }
 
 // --- Output --------------------------------------------------------------------------------

@@ -297,6 +297,27 @@ TEST_F(ThreadedPort, MoreThanTheRingHoldsArrivesWholeFromOneDeviceEvent) {
     EXPECT_EQ(got, block);
 }
 
+TEST_F(ThreadedPort, BlocksOfAnySizeArriveWholeWhereverTheRingsEndFalls) {
+    // Each block starts where the last one left the ring, so reads stop at the ring's end and
+    // go on from its start, and a block may end exactly there.
+    Open();
+    std::string got;
+    onMessage = [&](const TSioMessage& m) {
+        for (std::uintptr_t i = 0; i < m.WParam; ++i)
+            got.push_back(static_cast<char>(port->ReadChar()));
+    };
+    std::string sent;
+    for (const std::size_t size : {100u, 10000u, 6476u, 1u, 8191u, 16384u, 3u}) {
+        std::string block(size, '\0');
+        for (std::size_t i = 0; i < size; ++i)
+            block[i] = static_cast<char>((sent.size() + i) * 13 % 253);
+        sent += block;
+        port->Arrive(block);
+        ASSERT_TRUE(Pump([&] { return got.size() == sent.size(); })) << "after " << size;
+    }
+    EXPECT_EQ(got, sent);
+}
+
 TEST_F(ThreadedPort, AFailedDeviceWaitLeavesTheDispatcherLookingAtTheDevice) {
     Open();
     std::string got;
