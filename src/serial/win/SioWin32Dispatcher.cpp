@@ -39,12 +39,13 @@ void TSioWin32Dispatcher::ReportFailure(std::uint32_t errorNumber) {
 // --- Opening and closing --------------------------------------------------------------------
 
 bool TSioWin32Dispatcher::CreateIoObjects() {
-    return readIo_.Create() && eventIo_.Create() && writeIo_.Create() && comWake_.Create(false) &&
-           outWake_.Create(false);
+    return readIo_.Create() && byteIo_.Create() && eventIo_.Create() && writeIo_.Create() &&
+           comWake_.Create(false) && outWake_.Create(false);
 }
 
 void TSioWin32Dispatcher::CloseIoObjects() {
     readIo_.Close();
+    byteIo_.Close();
     eventIo_.Close();
     writeIo_.Close();
     comWake_.Close();
@@ -68,13 +69,17 @@ std::intptr_t TSioWin32Dispatcher::DeviceOpen(const std::string& name, std::uint
         ::CloseHandle(device);
         return sio::ecOutOfMemory;
     }
-    // Reads return at once with what the driver holds; writes wait as long as they need.
+    // Reads return at once with what the driver holds, or, when it holds nothing, wait for the
+    // first byte (the device-event thread's read); writes wait as long as they need.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+    timeouts.ReadTotalTimeoutConstant = MAXDWORD - 1;
     ::SetCommTimeouts(device, &timeouts);
     device_ = device;
     heldLineErrors_ = 0;
-    inputStalled_ = false;
+    byteHeld_ = false;
+    byteReadPending_ = false;
     return reinterpret_cast<std::intptr_t>(device);
 }
 
@@ -85,11 +90,12 @@ std::int32_t TSioWin32Dispatcher::DeviceClose() {
     CommEventDone().Set();
     std::unique_lock use(deviceUse_);
     if (device_ == INVALID_HANDLE_VALUE) return 0;
+    CancelComOperations();  // the device-event thread's, left pending over a hand-over
     const bool closed = ::CloseHandle(device_) != FALSE;
     device_ = INVALID_HANDLE_VALUE;
     CloseIoObjects();
     claim_.Release();
-    inputStalled_ = false;
+    byteHeld_ = false;
     return closed ? 0 : -1;
 }
 
@@ -148,15 +154,11 @@ std::uint8_t TSioWin32Dispatcher::DeviceModemLines() {
     return static_cast<std::uint8_t>(lines & 0xF0);
 }
 
-bool TSioWin32Dispatcher::ReadDriverStatus(std::uint32_t& flags, std::uint32_t& inQueue) {
+bool TSioWin32Dispatcher::DriverStatus(std::uint32_t& flags, std::uint32_t& inQueue) {
     DWORD errors = 0;
     COMSTAT status{};
-    bool ok = false;
-    {
-        std::shared_lock use(deviceUse_);
-        ok = device_ != INVALID_HANDLE_VALUE && ::ClearCommError(device_, &errors, &status);
-        if (!ok && device_ != INVALID_HANDLE_VALUE) ReportFailure(::GetLastError());
-    }
+    const bool ok = device_ != INVALID_HANDLE_VALUE && ::ClearCommError(device_, &errors, &status);
+    if (!ok && device_ != INVALID_HANDLE_VALUE) ReportFailure(::GetLastError());
     flags = (ok ? errors & sio::LineErrorMask : 0) | heldLineErrors_.exchange(0);
     inQueue = ok ? status.cbInQue : 0;
     return ok;
@@ -165,9 +167,12 @@ bool TSioWin32Dispatcher::ReadDriverStatus(std::uint32_t& flags, std::uint32_t& 
 std::uint32_t TSioWin32Dispatcher::DeviceStatus(TSioDeviceStatus& status) {
     std::uint32_t flags = 0;
     std::uint32_t inQueue = 0;
-    ReadDriverStatus(flags, inQueue);
+    {
+        std::shared_lock use(deviceUse_);
+        DriverStatus(flags, inQueue);
+    }
     status.Flags = flags;
-    status.InQueue = inQueue;
+    status.InQueue = inQueue + (byteHeld_ ? 1 : 0);
     status.OutQueue = OutputRingCount();  // after letting go of the device: lock order
     return flags;
 }
@@ -175,7 +180,8 @@ std::uint32_t TSioWin32Dispatcher::DeviceStatus(TSioDeviceStatus& status) {
 std::uint32_t TSioWin32Dispatcher::DeviceLineErrors() {
     std::uint32_t flags = 0;
     std::uint32_t inQueue = 0;
-    ReadDriverStatus(flags, inQueue);
+    std::shared_lock use(deviceUse_);
+    DriverStatus(flags, inQueue);
     return flags;
 }
 
@@ -191,25 +197,29 @@ std::int32_t TSioWin32Dispatcher::DeviceYield() {
 // --- Input and output ---------------------------------------------------------------------
 
 std::int32_t TSioWin32Dispatcher::DeviceRead(std::uint8_t* buffer, std::uint32_t size) {
-    // A read asks for no more than the driver holds: some drivers keep a read pending on an
-    // empty queue, whatever the time-outs say.
+    if (size == 0) return 0;
+    std::shared_lock use(deviceUse_);
+    std::lock_guard rx(rxLock_);
+    // The device-event thread's pending read gets the next byte: it comes first, with the
+    // notification that its read has ended.
+    if (device_ == INVALID_HANDLE_VALUE || byteReadPending_) return 0;
+    std::uint32_t got = 0;
+    if (byteHeld_.exchange(false)) {
+        buffer[got++] = byteBuffer_;
+        comWake_.Set();  // the device-event thread may read again
+    }
+    // Never more than the driver holds: a read of an empty queue would wait for a byte.
     std::uint32_t flags = 0;
     std::uint32_t waiting = 0;
-    ReadDriverStatus(flags, waiting);
+    DriverStatus(flags, waiting);
     heldLineErrors_ |= flags;  // for the next look at the line errors
-    const std::uint32_t wanted = std::min(size, waiting);
-    std::uint32_t got = 0;
+    const std::uint32_t wanted = std::min(size - got, waiting);
     if (wanted > 0) {
-        std::shared_lock use(deviceUse_);
-        if (device_ == INVALID_HANDLE_VALUE) return 0;
-        const BOOL started = ::ReadFile(device_, buffer, wanted, nullptr, readIo_.Prepare());
+        const BOOL started = ::ReadFile(device_, buffer + got, wanted, nullptr, readIo_.Prepare());
         const TSioIoOutcome outcome = readIo_.Finish(device_, started, nullptr, kReadLimitMs);
         if (!outcome.Ok && !outcome.Interrupted) ReportFailure(outcome.Error);
-        got = outcome.Bytes;
+        got += outcome.Bytes;
     }
-    // The dispatcher takes bytes again: a wait that left the receive event out must ask anew.
-    ++reads_;
-    if (inputStalled_.exchange(false)) WakeDeviceWait();
     return static_cast<std::int32_t>(got);
 }
 
@@ -242,6 +252,16 @@ std::int32_t TSioWin32Dispatcher::DevicePurge(std::int32_t queue) {
     }
     std::shared_lock use(deviceUse_);
     if (device_ == INVALID_HANDLE_VALUE) return 0;
+    std::unique_lock rx(rxLock_, std::defer_lock);
+    if (queue != sio::PurgeOutput) {
+        rx.lock();
+        // The byte the device-event thread holds, or takes before its read ends, came before
+        // the purge and goes with it; that thread then reads again.
+        ++inputPurges_;
+        byteHeld_ = false;
+        if (byteReadPending_) byteIo_.Cancel(device_);
+        comWake_.Set();
+    }
     std::int32_t result = 0;
     if (!::PurgeComm(device_, what)) {
         const DWORD error = ::GetLastError();
@@ -249,7 +269,5 @@ std::int32_t TSioWin32Dispatcher::DevicePurge(std::int32_t queue) {
         // A device that has just gone has nothing left to purge; the loss shows when sending.
         if (!SioWin32DeviceGone(error)) result = SioCodeForWin32Error(error);
     }
-    // Bytes that waited for room in the input ring are gone: the wait may ask for input again.
-    if (queue != sio::PurgeOutput && inputStalled_.exchange(false)) comWake_.Set();
     return result;
 }

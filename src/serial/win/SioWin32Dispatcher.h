@@ -13,21 +13,30 @@
 
 // The dispatcher on a Windows serial device. It opens the port for overlapped input and output
 // without sharing, hands the line settings record to the driver as its device control block,
-// and runs the device-event thread (an overlapped event wait) and the output thread (overlapped
-// writes from the output ring).
+// and runs the device-event thread and the output thread (overlapped writes from the output
+// ring).
+//
+// The device-event thread learns of input from a one-byte read left pending on the driver
+// (reads return what the driver holds and, when it holds nothing, wait for the first byte), and
+// of modem-line, break and error events from an event wait beside it. The read is lossless and
+// costs nothing while the line is idle, on every driver: an event wait for received characters
+// is, on some drivers, a poll that costs a share of a processor even then. The byte it takes is
+// held for the dispatcher, which gets it first on its next read; while a byte is held the
+// thread reads no further, so a full input ring simply stops it until the dispatcher has room.
 //
 // Every overlapped operation ends before the thread that started it lets go of the device: a
 // wait is cut short by a wake-up event and a cancel, never by closing the handle under it, so no
-// record or buffer is ever written after its owner moved on. `deviceUse_` keeps the handle and
-// its events alive while a thread uses them: every use holds it shared, closing holds it
-// exclusively after waking the threads. Nothing that holds it shared waits for another lock.
+// record or buffer is written after its owner moved on. `deviceUse_` keeps the handle and its
+// events alive while a thread uses them: every use holds it shared, closing holds it
+// exclusively after waking the threads. Nothing that holds it shared waits for another lock
+// except `rxLock_`, which is always taken after it.
 //
-// No thread spins on what a driver answers. A wait ended with no event (a driver's own time-out,
-// a cancel) is simply started again; a wait that fails at once because of the modem-line events
-// is started again without them (the dispatcher thread looks at the lines itself); a full input
-// ring takes the receive event out of the wait until the dispatcher reads again; and a device
-// that has gone ends the device-event thread and is reported to the base dispatcher, after which
-// the dispatcher thread's own 50 ms look is all that runs.
+// No thread spins on what a driver answers. An event wait that fails at once because of the
+// modem-line events is made again without them (the dispatcher thread reads the lines on each
+// pass); one that the driver keeps ending by itself with nothing to show is given up, since the
+// dispatcher thread looks at the line status itself whenever a trigger needs it; and a device
+// that has gone ends the device-event thread and is reported to the base dispatcher, after
+// which the dispatcher thread's own 50 ms look is all that runs.
 class TSioWin32Dispatcher final : public TSioBaseDispatcher {
   public:
     explicit TSioWin32Dispatcher(TSioCustomComPort* owner = nullptr, TSioClock* clock = nullptr);
@@ -62,24 +71,31 @@ class TSioWin32Dispatcher final : public TSioBaseDispatcher {
     void SetWorkerPriority(TSioWorker worker, int level) override;
 
   private:
-    enum class WaitEnd { Event, Again, Stop };
+    // What one turn of the device-event thread found.
+    struct TComTurn {
+        std::uint32_t Events = 0;
+        bool Stop = false;
+    };
 
     bool CreateIoObjects();
     void CloseIoObjects();
     // The driver's error flags and input count (ClearCommError), with the flags that a look
-    // made for another reason took from the driver meanwhile. False when the driver gave none.
-    bool ReadDriverStatus(std::uint32_t& flags, std::uint32_t& inQueue);
+    // made for another reason took from the driver meanwhile; the caller holds `deviceUse_`.
+    bool DriverStatus(std::uint32_t& flags, std::uint32_t& inQueue);
     void ReportFailure(std::uint32_t errorNumber);
     void WakeWorkers();
 
-    // Device-event thread.
-    WaitEnd WaitOnce(std::uint32_t& eventMask);
-    WaitEnd AfterFailedWait(const TSioIoOutcome& outcome);
-    void ApplyEventMask();
-    void PauseAfterEmptyWait();
-    // After each service pass: whether the driver holds bytes the dispatcher could not take (the
-    // input ring is full), so that the wait leaves the receive event out.
-    void NoteInputStall(std::uint64_t readsBefore);
+    // Device-event thread, all with `deviceUse_` held.
+    TComTurn ComTurn();
+    void StartByteRead(TComTurn& turn);
+    void EndByteRead(const TSioIoOutcome& outcome, TComTurn& turn);
+    void StartEventWait(TComTurn& turn);
+    void EndEventWait(const TSioIoOutcome& outcome, TComTurn& turn);
+    // An event wait that ended with nothing: the driver's own time-out or a refusal.
+    void NoteEmptyEventWait();
+    // Without event waits: the line status as events, and whether the device is still there.
+    void LookAtLine(TComTurn& turn);
+    void CancelComOperations();
 
     // Output thread.
     void DrainOutput();
@@ -90,6 +106,7 @@ class TSioWin32Dispatcher final : public TSioBaseDispatcher {
     HANDLE device_ = INVALID_HANDLE_VALUE;
     TSioWin32PortClaim claim_;
     TSioWin32Overlapped readIo_;
+    TSioWin32Overlapped byteIo_;
     TSioWin32Overlapped eventIo_;
     TSioWin32Overlapped writeIo_;
     TSioWin32Event comWake_;  // ends the device-event thread's wait
@@ -98,11 +115,25 @@ class TSioWin32Dispatcher final : public TSioBaseDispatcher {
     // Line-error flags that a look at the driver made outside DeviceStatus took from it.
     std::atomic<std::uint32_t> heldLineErrors_{0};
 
-    // Device-event thread: the events it asks for and the mask the driver has now.
+    // The byte the device-event thread took from the driver, until the dispatcher reads it, and
+    // whether its read is still pending (the driver then gives it the next byte, so nothing else
+    // may read before it ends). Under `rxLock_`.
+    std::mutex rxLock_;
+    std::uint8_t byteBuffer_ = 0;
+    std::atomic<bool> byteHeld_{false};
+    bool byteReadPending_ = false;
+    // Purges of the input so far, and their count when the pending read began: a purge cancels
+    // that read, and a byte it took all the same is purged with the rest.
+    std::uint64_t inputPurges_ = 0;
+    std::uint64_t purgesAtByteRead_ = 0;
+
+    // Device-event thread: the event wait, the events it asks for and the mask the driver has.
+    DWORD eventBits_ = 0;
+    bool eventWaitPending_ = false;
+    bool eventWaitsOn_ = true;
+    int emptyEventWaits_ = 0;
     std::uint32_t wantedEvents_ = 0;
     std::uint32_t appliedEvents_ = 0;
-    std::atomic<std::uint64_t> reads_{0};
-    std::atomic<bool> inputStalled_{false};
 
     // Output: the output thread holds `sendLock_` for each stretch it sends; a purge of the
     // output takes it (after waking the thread) before it empties the ring. `outputGeneration_`

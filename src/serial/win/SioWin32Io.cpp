@@ -48,9 +48,14 @@ TSioIoOutcome TSioWin32Overlapped::Finish(HANDLE device, BOOL started, HANDLE wa
         return outcome;
     }
     // Woken or out of time: stop the operation and wait until the system lets go of the record.
-    ::CancelIoEx(device, &record_);
-    TSioIoOutcome outcome = Collect(device, true);
+    TSioIoOutcome outcome = CancelAndCollect(device);
     outcome.Pended = true;
+    return outcome;
+}
+
+TSioIoOutcome TSioWin32Overlapped::CancelAndCollect(HANDLE device) {
+    Cancel(device);
+    TSioIoOutcome outcome = Collect(device, true);
     outcome.Interrupted = true;
     return outcome;
 }

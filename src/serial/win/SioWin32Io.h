@@ -46,9 +46,16 @@ class TSioWin32Overlapped {
     // for it, for `wake` (may be null) or for `limitMs`; the last two cancel it.
     TSioIoOutcome Finish(HANDLE device, BOOL started, HANDLE wake, DWORD limitMs);
 
-  private:
+    // For an operation left pending while its thread waits for other things too: the event that
+    // is set when it ends, its result once it has ended (or, with `wait`, once it ends), a cancel
+    // that waits until the system lets go of the record, and one that leaves that to the owner.
+    HANDLE Event() const { return event_.Get(); }
     TSioIoOutcome Collect(HANDLE device, bool wait);
+    TSioIoOutcome CancelAndCollect(HANDLE device);
+    // Asks for the operation to end early; its owner collects it as usual.
+    void Cancel(HANDLE device) { ::CancelIoEx(device, &record_); }
 
+  private:
     OVERLAPPED record_{};
     TSioWin32Event event_;
 };

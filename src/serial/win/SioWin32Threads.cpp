@@ -13,15 +13,19 @@ namespace {
 // Waits that are ended by a signal, not by time; the limit only bounds a single wait.
 constexpr std::chrono::hours kLongWait{1};
 
-// Receive, CTS, DSR, carrier, break, error and ring; without the modem lines for a driver that
-// refuses to wait for them.
-constexpr std::uint32_t kAllEvents =
-    sio::EvRxChar | sio::EvCts | sio::EvDsr | sio::EvRlsd | sio::EvBreak | sio::EvErr | sio::EvRing;
-constexpr std::uint32_t kLineEvents = sio::EvRxChar | sio::EvBreak | sio::EvErr;
+// CTS, DSR, carrier, break, error and ring (received bytes are learnt from the pending read);
+// without the modem lines for a driver that refuses to wait for them.
+constexpr std::uint32_t kModemAndLineEvents =
+    sio::EvCts | sio::EvDsr | sio::EvRlsd | sio::EvBreak | sio::EvErr | sio::EvRing;
+constexpr std::uint32_t kLineEvents = sio::EvBreak | sio::EvErr;
 
-// How long the device-event thread rests after a wait that ended at once without an event, so
-// that a driver answering every wait that way costs a few wake-ups a second, not a core.
-constexpr DWORD kEmptyWaitPauseMs = 10;
+// Event waits in a row that the driver ended by itself with nothing to show, after which they
+// are given up.
+constexpr int kEmptyEventWaitLimit = 3;
+
+// Without event waits, how often the thread looks at the line status itself: line errors become
+// events, and a device that has gone (whose pending read some drivers never end) is noticed.
+constexpr DWORD kLineLookMs = 250;
 
 constexpr int kPriorities[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,
                                THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL,
@@ -60,100 +64,176 @@ void TSioWin32Dispatcher::SetWorkerPriority(TSioWorker worker, int level) {
 
 // --- Device-event thread ------------------------------------------------------------------------
 
-void TSioWin32Dispatcher::ApplyEventMask() {
-    const std::uint32_t wanted = inputStalled_ ? wantedEvents_ & ~sio::EvRxChar : wantedEvents_;
-    if (wanted == appliedEvents_) return;
-    ::SetCommMask(device_, wanted);
-    appliedEvents_ = wanted;
+void TSioWin32Dispatcher::StartByteRead(TComTurn& turn) {
+    std::lock_guard rx(rxLock_);
+    if (byteHeld_ || byteReadPending_) return;
+    purgesAtByteRead_ = inputPurges_;
+    const BOOL started = ::ReadFile(device_, &byteBuffer_, 1, nullptr, byteIo_.Prepare());
+    if (!started && ::GetLastError() == ERROR_IO_PENDING) {
+        byteReadPending_ = true;
+        return;
+    }
+    EndByteRead(byteIo_.Finish(device_, started, nullptr, 0), turn);
 }
 
-void TSioWin32Dispatcher::PauseAfterEmptyWait() {
-    std::shared_lock use(deviceUse_);
-    if (comWake_.Valid()) ::WaitForSingleObject(comWake_.Get(), kEmptyWaitPauseMs);
+// With `rxLock_` held.
+void TSioWin32Dispatcher::EndByteRead(const TSioIoOutcome& outcome, TComTurn& turn) {
+    byteReadPending_ = false;
+    if (outcome.Ok && outcome.Bytes == 1) {
+        if (purgesAtByteRead_ != inputPurges_) return;  // it arrived before a purge
+        byteHeld_ = true;
+        turn.Events |= sio::EvRxChar;
+        return;
+    }
+    // Cancelled (by a purge of the input, or to stop), or the driver's own time-out after
+    // weeks of silence: read again. Anything else ends the thread: a device that has gone is
+    // reported, and the dispatcher thread looks at the driver on its own from now on.
+    if (outcome.Ok || outcome.Error == ERROR_OPERATION_ABORTED) return;
+    ReportFailure(outcome.Error);
+    turn.Stop = true;
 }
 
-TSioWin32Dispatcher::WaitEnd TSioWin32Dispatcher::AfterFailedWait(const TSioIoOutcome& outcome) {
-    // A driver's own time-out, or a cancel: nothing happened, ask again.
-    if (outcome.Interrupted || outcome.Error == ERROR_OPERATION_ABORTED) return WaitEnd::Again;
-    // A driver that cannot wait for the modem lines: wait for the rest, the dispatcher thread
-    // reads the lines on each of its passes.
+void TSioWin32Dispatcher::StartEventWait(TComTurn& turn) {
+    if (!eventWaitsOn_ || eventWaitPending_) return;
+    if (wantedEvents_ != appliedEvents_) {
+        ::SetCommMask(device_, wantedEvents_);
+        appliedEvents_ = wantedEvents_;
+    }
+    eventBits_ = 0;
+    const BOOL started = ::WaitCommEvent(device_, &eventBits_, eventIo_.Prepare());
+    if (!started && ::GetLastError() == ERROR_IO_PENDING) {
+        eventWaitPending_ = true;
+        return;
+    }
+    EndEventWait(eventIo_.Finish(device_, started, nullptr, 0), turn);
+}
+
+void TSioWin32Dispatcher::EndEventWait(const TSioIoOutcome& outcome, TComTurn& turn) {
+    eventWaitPending_ = false;
+    if (outcome.Ok && eventBits_ != 0) {
+        emptyEventWaits_ = 0;
+        turn.Events |= eventBits_;
+        return;
+    }
+    if (outcome.Ok || outcome.Error == ERROR_OPERATION_ABORTED) {
+        if (!outcome.Interrupted) NoteEmptyEventWait();
+        return;
+    }
+    // A driver that cannot wait for the modem lines: wait for the rest.
     const bool refused =
         outcome.Error == ERROR_NOT_SUPPORTED || outcome.Error == ERROR_INVALID_PARAMETER;
     if (refused && wantedEvents_ != kLineEvents) {
         wantedEvents_ = kLineEvents;
-        return WaitEnd::Again;
+        return;
     }
-    // A device that has gone, or a wait that cannot be made: the port stays open without device
-    // events, and the dispatcher thread looks at the driver on its own.
-    ReportFailure(outcome.Error);
-    return WaitEnd::Stop;
+    if (SioWin32DeviceGone(outcome.Error)) {
+        ReportFailure(outcome.Error);
+        turn.Stop = true;
+        return;
+    }
+    eventWaitsOn_ = false;  // a wait the driver refuses: input still arrives by the read
 }
 
-TSioWin32Dispatcher::WaitEnd TSioWin32Dispatcher::WaitOnce(std::uint32_t& eventMask) {
-    std::shared_lock use(deviceUse_);
-    if (Killed() || device_ == INVALID_HANDLE_VALUE) return WaitEnd::Stop;
-    ApplyEventMask();
-    DWORD events = 0;  // written by the driver until the wait has ended
-    const BOOL started = ::WaitCommEvent(device_, &events, eventIo_.Prepare());
-    const TSioIoOutcome outcome = eventIo_.Finish(device_, started, comWake_.Get(), INFINITE);
-    if (outcome.Ok && events != 0) {
-        eventMask = events;
-        return WaitEnd::Event;
+void TSioWin32Dispatcher::NoteEmptyEventWait() {
+    // A driver that keeps ending waits by itself polls inside them, at a cost to the processor
+    // while the line is idle; the dispatcher thread reads the lines and the line errors itself
+    // whenever a trigger needs them, so the waits are not worth that cost.
+    if (++emptyEventWaits_ >= kEmptyEventWaitLimit) eventWaitsOn_ = false;
+}
+
+void TSioWin32Dispatcher::LookAtLine(TComTurn& turn) {
+    std::uint32_t flags = 0;
+    std::uint32_t inQueue = 0;
+    DriverStatus(flags, inQueue);
+    heldLineErrors_ |= flags;  // the dispatcher collects them with its next look
+    if (flags & sio::LineBreak) turn.Events |= sio::EvBreak;
+    if (flags & ~sio::LineBreak) turn.Events |= sio::EvErr;
+    if (DeviceLostError() != 0) turn.Stop = true;
+}
+
+TSioWin32Dispatcher::TComTurn TSioWin32Dispatcher::ComTurn() {
+    TComTurn turn;
+    if (Killed() || device_ == INVALID_HANDLE_VALUE) {
+        turn.Stop = true;
+        return turn;
     }
-    // A wait that ended at once with nothing to show must not be repeated at full speed.
-    const bool empty = outcome.Ok || !SioWin32DeviceGone(outcome.Error);
-    if (empty && !outcome.Pended) {
-        use.unlock();
-        PauseAfterEmptyWait();
-        use.lock();
+    StartByteRead(turn);
+    if (!turn.Stop) StartEventWait(turn);
+    if (turn.Events != 0 || turn.Stop) return turn;
+    HANDLE handles[3];
+    DWORD count = 0;
+    const bool readPending = byteReadPending_;  // only this thread changes it while it waits
+    if (readPending) handles[count++] = byteIo_.Event();
+    if (eventWaitPending_) handles[count++] = eventIo_.Event();
+    handles[count++] = comWake_.Get();
+    const DWORD woke =
+        ::WaitForMultipleObjects(count, handles, FALSE, eventWaitsOn_ ? INFINITE : kLineLookMs);
+    if (woke == WAIT_TIMEOUT) {
+        LookAtLine(turn);
+        return turn;
     }
-    return outcome.Ok ? WaitEnd::Again : AfterFailedWait(outcome);
+    if (woke >= WAIT_OBJECT_0 + count) {  // the wait itself failed: never repeat it at once
+        turn.Stop = true;
+        return turn;
+    }
+    const HANDLE ended = handles[woke - WAIT_OBJECT_0];
+    if (readPending && ended == byteIo_.Event()) {
+        std::lock_guard rx(rxLock_);
+        EndByteRead(byteIo_.Collect(device_, false), turn);
+    } else if (eventWaitPending_ && ended == eventIo_.Event()) {
+        EndEventWait(eventIo_.Collect(device_, false), turn);
+    }
+    return turn;
+}
+
+void TSioWin32Dispatcher::CancelComOperations() {
+    if (eventWaitPending_) {
+        eventIo_.CancelAndCollect(device_);
+        eventWaitPending_ = false;
+    }
+    std::lock_guard rx(rxLock_);
+    if (!byteReadPending_) return;
+    // A byte that arrived just before the cancel is kept for the dispatcher.
+    if (byteIo_.CancelAndCollect(device_).Bytes == 1 && purgesAtByteRead_ == inputPurges_)
+        byteHeld_ = true;
+    byteReadPending_ = false;
 }
 
 bool TSioWin32Dispatcher::DeviceWaitEvent(std::uint32_t& eventMask) {
     for (;;) {
-        switch (WaitOnce(eventMask)) {
-            case WaitEnd::Event:
-                return !Killed();
-            case WaitEnd::Stop:
-                return false;
-            case WaitEnd::Again:
-                break;
+        std::shared_lock use(deviceUse_);
+        const TComTurn turn = ComTurn();
+        if (turn.Stop) {
+            if (device_ != INVALID_HANDLE_VALUE) CancelComOperations();
+            return false;
+        }
+        if (turn.Events != 0) {
+            eventMask = turn.Events;
+            return true;
         }
     }
 }
 
-void TSioWin32Dispatcher::NoteInputStall(std::uint64_t readsBefore) {
-    if (reads_ != readsBefore) return;
-    DWORD errors = 0;
-    COMSTAT status{};
-    {
-        std::shared_lock use(deviceUse_);
-        if (device_ == INVALID_HANDLE_VALUE || !::ClearCommError(device_, &errors, &status)) return;
-    }
-    heldLineErrors_ |= errors & sio::LineErrorMask;
-    if (status.cbInQue == 0) return;
-    inputStalled_ = true;
-    // A read that came in between may have missed the flag; it has made progress, so undo.
-    if (reads_ != readsBefore) inputStalled_ = false;
-}
-
 void TSioWin32Dispatcher::RunComThread() {
-    wantedEvents_ = kAllEvents;
+    wantedEvents_ = kModemAndLineEvents;
     appliedEvents_ = 0;
+    eventWaitsOn_ = true;
+    emptyEventWaits_ = 0;
     Acknowledge().Set();
     std::uint32_t mask = 0;
     while (DeviceWaitEvent(mask)) {
-        const std::uint64_t readsBefore = reads_;
         SetLastEventMask(mask);
         CommEventDone().ResetEvent();
         CommEventReady().Set();
         while (!Killed() && !CommEventDone().WaitFor(kLongWait)) {
         }
         if (Killed()) break;
-        // Bytes the pass left in the driver keep a receive wait ending at once on some drivers.
-        if (mask & sio::EvRxChar) NoteInputStall(readsBefore);
         mask = 0;
+    }
+    {
+        // Operations left pending over the last hand-over end before the thread does.
+        std::shared_lock use(deviceUse_);
+        if (device_ != INVALID_HANDLE_VALUE) CancelComOperations();
     }
     Acknowledge().Set();
 }
