@@ -75,6 +75,7 @@ class TSioWin32Dispatcher final : public TSioBaseDispatcher {
     struct TComTurn {
         std::uint32_t Events = 0;
         bool Stop = false;
+        bool EndedAtOnce = false;  // a read ended without a byte and without waiting
     };
 
     bool CreateIoObjects();

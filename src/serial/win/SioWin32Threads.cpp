@@ -27,6 +27,10 @@ constexpr int kEmptyEventWaitLimit = 3;
 // events, and a device that has gone (whose pending read some drivers never end) is noticed.
 constexpr DWORD kLineLookMs = 250;
 
+// How long the thread rests after a read that ended at once with nothing (a driver that does not
+// wait for the first byte), so that such a driver costs a few looks a second, not a processor.
+constexpr DWORD kEndedAtOncePauseMs = 10;
+
 constexpr int kPriorities[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,
                                THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL,
                                THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
@@ -86,9 +90,13 @@ void TSioWin32Dispatcher::EndByteRead(const TSioIoOutcome& outcome, TComTurn& tu
         return;
     }
     // Cancelled (by a purge of the input, or to stop), or the driver's own time-out after
-    // weeks of silence: read again. Anything else ends the thread: a device that has gone is
-    // reported, and the dispatcher thread looks at the driver on its own from now on.
-    if (outcome.Ok || outcome.Error == ERROR_OPERATION_ABORTED) return;
+    // weeks of silence: read again, though not at once when the driver did not even wait.
+    // Anything else ends the thread: a device that has gone is reported, and the dispatcher
+    // thread looks at the driver on its own from now on.
+    if (outcome.Ok || outcome.Error == ERROR_OPERATION_ABORTED) {
+        turn.EndedAtOnce = !outcome.Pended;
+        return;
+    }
     ReportFailure(outcome.Error);
     turn.Stop = true;
 }
@@ -211,6 +219,7 @@ bool TSioWin32Dispatcher::DeviceWaitEvent(std::uint32_t& eventMask) {
             eventMask = turn.Events;
             return true;
         }
+        if (turn.EndedAtOnce) ::WaitForSingleObject(comWake_.Get(), kEndedAtOncePauseMs);
     }
 }
 
