@@ -38,8 +38,7 @@ bool TSioMessageLoop::Post(const TSioMessage& message) {
         if (queue_.size() >= MaxPending) return false;
         queue_.push_back({message, nullptr});
     }
-    arrived_.notify_all();
-    if (queued_) queued_();
+    Arrived();
     return true;
 }
 
@@ -52,14 +51,32 @@ std::optional<std::intptr_t> TSioMessageLoop::Send(const TSioMessage& message,
         if (queue_.size() >= MaxPending) return std::nullopt;
         queue_.push_back({message, send});
     }
-    arrived_.notify_all();
-    if (queued_) queued_();
+    Arrived();
     send->finished.WaitFor(timeout);
     // Gave up: a message not yet taken is dropped; one already running finishes on its own.
     if (send->Leave(TPendingSend::State::Abandoned)) return std::nullopt;
     if (send->state.load(std::memory_order_acquire) == TPendingSend::State::Done)
         return send->result;
     return std::nullopt;
+}
+
+void TSioMessageLoop::Arrived() {
+    arrived_.Set();
+    if (queued_) queued_();
+}
+
+bool TSioMessageLoop::WaitForWork(std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        {
+            std::lock_guard guard(lock_);
+            if (!queue_.empty() || quit_) return true;
+        }
+        // A signal left over from a message already delivered only sends this round again.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left <= std::chrono::milliseconds::zero()) return false;
+        arrived_.WaitFor(left);
+    }
 }
 
 bool TSioMessageLoop::TakeNext(TEntry& entry) {
@@ -90,19 +107,16 @@ bool TSioMessageLoop::PumpOne() {
 }
 
 bool TSioMessageLoop::WaitAndPumpOne(std::chrono::milliseconds limit) {
-    {
-        std::unique_lock guard(lock_);
-        if (!arrived_.wait_for(guard, limit, [this] { return !queue_.empty() || quit_; }))
-            return false;
-    }
+    if (!WaitForWork(std::chrono::steady_clock::now() + limit)) return false;
     return PumpOne();
 }
 
 void TSioMessageLoop::Run() {
     for (;;) {
+        while (!WaitForWork(std::chrono::steady_clock::now() + std::chrono::hours(1))) {
+        }
         {
-            std::unique_lock guard(lock_);
-            arrived_.wait(guard, [this] { return !queue_.empty() || quit_; });
+            std::lock_guard guard(lock_);
             if (quit_ && queue_.empty()) {
                 quit_ = false;
                 return;
@@ -117,7 +131,7 @@ void TSioMessageLoop::Quit() {
         std::lock_guard guard(lock_);
         quit_ = true;
     }
-    arrived_.notify_all();
+    arrived_.Set();
 }
 
 std::size_t TSioMessageLoop::PendingCount() const {

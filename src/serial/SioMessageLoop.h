@@ -1,11 +1,11 @@
 #pragma once
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
 
 #include "SioNotifier.h"
+#include "SyncEvent.h"
 
 // A plain message queue for programs and tests without a GUI: the thread that creates it owns
 // it and runs its messages through PumpOne, WaitAndPumpOne or Run. The queue is bounded: when
@@ -40,9 +40,15 @@ class TSioMessageLoop final : public TSioNotifier {
     };
 
     bool TakeNext(TEntry& entry);
+    // Called after a message was queued or Quit was asked for.
+    void Arrived();
+    // Owner thread: true once a message waits or Quit was asked for, false at `deadline`.
+    bool WaitForWork(std::chrono::steady_clock::time_point deadline);
 
     mutable std::mutex lock_;
-    std::condition_variable arrived_;
+    // Set whenever a message was queued or Quit called: only the owner thread waits on it, and
+    // a queuing thread enters the kernel only when the owner sleeps.
+    SyncEvent arrived_;
     std::deque<TEntry> queue_;
     bool quit_ = false;
     std::function<void()> queued_;

@@ -99,6 +99,54 @@ TEST(MessageLoop, InvokeRunsWorkOnTheOwnerAndRunQuits) {
     EXPECT_EQ(ranOn, std::this_thread::get_id());
 }
 
+TEST(MessageLoop, AnOwnerAsleepIsWokenForEveryMessageWhichRunsOnceAndInItsSendersOrder) {
+    // Two threads post and one sends, each message only after the last one it queued has run
+    // or is queued; an owner that slept through a message would miss a send (it gives up) or
+    // come back empty from a wait that ends only after 10 s.
+    constexpr std::uintptr_t kEach = 300;
+    std::vector<std::uintptr_t> seen[3];
+    TSioMessageLoop loop([&](const TSioMessage& m) {
+        seen[m.Msg].push_back(m.WParam);
+        return std::intptr_t{0};
+    });
+    std::atomic<int> sendsAnswered{0};
+    std::thread senders[] = {
+        std::thread([&] {
+            for (std::uintptr_t i = 0; i < kEach; ++i) loop.Post(Message(0, i));
+        }),
+        std::thread([&] {
+            for (std::uintptr_t i = 0; i < kEach; ++i) {
+                loop.Post(Message(1, i));
+                std::this_thread::yield();
+            }
+        }),
+        std::thread([&] {
+            for (std::uintptr_t i = 0; i < kEach; ++i) {
+                if (!loop.Send(Message(2, i), 5s).has_value()) return;
+                ++sendsAnswered;
+            }
+        }),
+    };
+    bool everyWaitDelivered = true;
+    for (std::uintptr_t delivered = 0; delivered < 3 * kEach && everyWaitDelivered; ++delivered)
+        everyWaitDelivered = loop.WaitAndPumpOne(10s);
+    for (auto& sender : senders) sender.join();
+    EXPECT_TRUE(everyWaitDelivered);
+    EXPECT_EQ(sendsAnswered, static_cast<int>(kEach));
+    std::vector<std::uintptr_t> inOrder(kEach);
+    for (std::uintptr_t i = 0; i < kEach; ++i) inOrder[i] = i;
+    for (const auto& messages : seen) EXPECT_EQ(messages, inOrder);
+    EXPECT_FALSE(loop.WaitAndPumpOne(0ms));
+
+    // Quit wakes an owner that sleeps in Run with nothing to do.
+    std::thread quitter([&] {
+        std::this_thread::sleep_for(20ms);
+        loop.Quit();
+    });
+    loop.Run();
+    quitter.join();
+}
+
 // A port with real worker threads whose notifications reach a loop of the test thread.
 struct ThreadedPort : ::testing::Test {
     ThreadedPort()
