@@ -454,6 +454,9 @@ class TSioBaseDispatcher {
     std::atomic<bool> threadsStarted_{false};
     std::atomic<bool> releaseWhenDispEnds_{false};
     std::atomic<bool> deviceWaitEnded_{false};  // the device-event thread ended on its own
+    // The last fill found the input ring full, so the driver may hold bytes the ring could not
+    // take, which no device event will announce again.
+    std::atomic<bool> inputHeldBack_{false};
     std::atomic<int> runningThreads_{0};
     std::atomic<bool> present_[3] = {false, false, false};
     std::thread threads_[3];

@@ -62,7 +62,10 @@ std::int32_t TSioBaseDispatcher::DiscardInput() {
 bool TSioBaseDispatcher::FillInput() {
     std::lock_guard guard(inLock_);
     if (!input_.Allocated()) return false;
-    if (input_.Full()) return true;
+    if (input_.Full()) {
+        inputHeldBack_ = true;
+        return true;
+    }
     {
         std::lock_guard state(stateLock_);
         lineErrors_ |= DeviceLineErrors() & sio::LineErrorMask;
@@ -85,6 +88,7 @@ bool TSioBaseDispatcher::FillInput() {
     const std::uint64_t before = input_.Head();
     // At most two reads: up to the end of the ring, then from its start.
     if (readPiece() && !input_.Full()) readPiece();
+    inputHeldBack_ = input_.Full();
     return input_.Head() != before;
 }
 

@@ -155,10 +155,11 @@ void TSioBaseDispatcher::PumpUntil(const std::function<bool()>& done,
 std::uint32_t TSioBaseDispatcher::NextWakeMs() {
     std::lock_guard guard(stateLock_);
     std::uint32_t wait = static_cast<std::uint32_t>(DispatcherSleep.count());
-    // Without device events, and while the input ring is full (the driver may hold more, and
-    // whatever the application takes outside a handler makes room), the device is looked at
-    // every 50 ms.
-    if (deviceWaitEnded_ || input_.Full())
+    // Without device events, and after a fill that found the input ring full, the device is
+    // looked at every 50 ms: the driver may hold more, and whatever the application takes
+    // outside a receive notification makes room without waking this thread, even between
+    // that fill and this look.
+    if (deviceWaitEnded_ || inputHeldBack_)
         wait = static_cast<std::uint32_t>(DispatcherWake.count());
     // These conditions change without a device event: the modem lines are looked at, the line
     // errors read and the output ring measured on every pass.

@@ -366,6 +366,40 @@ TEST_F(ThreadedPort, BlocksOfAnySizeArriveWholeWhereverTheRingsEndFalls) {
     EXPECT_EQ(got, sent);
 }
 
+TEST_F(ThreadedPort, BytesHeldBackByAFullRingFollowWhenATimerHandlerEmptiesIt) {
+    // The ring is emptied outside a receive notification, after the dispatcher thread's last
+    // fill found it full and before it decides how long to sleep; no device event follows, so
+    // only its look 50 ms later fetches what the driver still holds. The clock moves only when
+    // the test moves it.
+    TFakeClock clock;
+    port = std::make_unique<TFakeSerialDevice>(&clock, true);
+    ASSERT_EQ(port->OpenDefault(), 0);
+    port->AttachWindow(&loop);
+    port->RecomputeHandlerNeed(1);
+    port->SetAvailThreshold(1);
+    const std::int32_t timer = port->NewTimerTrigger();
+    std::string got;
+    int announced = 0;
+    auto takeAll = [&] {
+        for (std::int32_t c; (c = port->ReadChar()) >= 0;) got.push_back(static_cast<char>(c));
+    };
+    onMessage = [&](const TSioMessage& m) {
+        // The first announcement is left unread, so the ring stays full.
+        if (m.Msg == TriggerMsgAvail && ++announced > 1) takeAll();
+        if (m.Msg == TriggerMsgTimer) takeAll();
+    };
+    std::string block(TSioInputRing::Size + 100, '\0');
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 11 % 241);
+    port->Arrive(block);
+    ASSERT_TRUE(Pump([&] { return announced == 1; }));
+    ASSERT_EQ(port->ArmTimerTrigger(timer, 1, true), 0);
+    clock.Advance(200);  // the timer is due
+    ASSERT_TRUE(Pump([&] { return got.size() == TSioInputRing::Size; }));
+    clock.Advance(50);
+    ASSERT_TRUE(Pump([&] { return got.size() == block.size(); }));
+    EXPECT_EQ(got, block);
+}
+
 TEST_F(ThreadedPort, AFailedDeviceWaitLeavesTheDispatcherLookingAtTheDevice) {
     Open();
     std::string got;
