@@ -1,7 +1,5 @@
 #include "SioLogFormat.h"
 
-#include <sys/utsname.h>
-
 #include <cstdio>
 
 #include "SioByteRender.h"
@@ -76,12 +74,6 @@ void AppendData(std::string& out, const TSioLogRecordHeader& header, const std::
 }
 
 }  // namespace
-
-std::string LogSystemText() {
-    utsname name{};
-    if (uname(&name) != 0) return Text(sio::mtLogUnknown);
-    return std::string(name.sysname) + " " + name.release;
-}
 
 std::string LogHeaderText(const std::string& systemText, int comNumber, const std::tm& localTime) {
     char device[32];

@@ -19,7 +19,8 @@ struct TSioLogRecordHeader {
 // the device, `localTime` the moment of writing.
 std::string LogHeaderText(const std::string& systemText, int comNumber, const std::tm& localTime);
 
-// The running system as the header shows it: kernel name and release.
+// The running system as the header shows it: kernel name and release ("Linux 6.1.0-18-amd64"),
+// or "Windows" and its version ("Windows 10.0.19045"); "Unknown" when the system does not say.
 std::string LogSystemText();
 
 // Appends the lines of one record, ending in CR LF. `data` holds header.length bytes.

@@ -25,7 +25,11 @@ std::uint32_t GetLe32(const std::uint8_t* at) {
 std::tm LocalTimeNow() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
     localtime_r(&now, &local);
+#endif
     return local;
 }
 

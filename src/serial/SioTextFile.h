@@ -21,9 +21,20 @@ public:
 
 private:
     void Flush();
-    void Fail(int errorNumber);
+    // Keeps the first failure (a result code) as the one Close reports.
+    void Fail(std::int32_t code);
 
-    int fd_ = -1;
+    // The platform's part (SioTextFilePosix.cpp, SioTextFileWin.cpp). Opens `file_`: 0 or an
+    // error code.
+    std::int32_t OpenFile(const std::string& path, bool append);
+    // Writes some of the bytes: how many (0 when the call should be made again), or an error
+    // code.
+    std::int64_t WriteSome(const char* data, std::size_t size);
+    // Closes `file_`: 0 or an error code.
+    std::int32_t CloseFile();
+
+    // The platform's open file: a descriptor, or a Windows handle (-1 is "none" for both).
+    std::intptr_t file_ = -1;
     std::string buffer_;
     std::int32_t error_ = 0;
 };

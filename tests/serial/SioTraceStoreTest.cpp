@@ -160,7 +160,7 @@ TEST_F(TraceStoreTest, FileErrorsComeBackAsCodesAndEndTheTrace) {
     trace.TraceOpen(10);
     Record('R', "x");
     EXPECT_EQ(trace.TraceWrite(dir.Path() + "/missing/SERIAL.TRC", false, true, false),
-              sio::ecFileNotFound);
+              kMissingFolderResult);
     EXPECT_FALSE(trace.Exists());
 
     trace.TraceOpen(10);

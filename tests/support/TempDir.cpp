@@ -1,13 +1,31 @@
 #include "TempDir.h"
 
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 
+// A new name is tried until one is free (what mkdtemp does, which Windows lacks); creating the
+// directory is the test that nobody else has it.
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "rostermate-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    const auto base = std::filesystem::temp_directory_path();
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "rostermate-test-%012llx",
+                      static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+        const auto path = base / name;
+        std::error_code error;
+        if (std::filesystem::create_directory(path, error)) {
+            std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::replace, error);
+            path_ = path.string();
+            return;
+        }
+        if (error) throw std::runtime_error("Cannot create a temporary folder: " + error.message());
+    }
+    throw std::runtime_error("No free name for a temporary folder");
 }
 
 TempDir::~TempDir() {
