@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build test run soak fuzz package format clean
+.PHONY: all deps configure build test test-windows run soak fuzz package format clean
 
 all: build
 
@@ -21,6 +21,12 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 300
+
+# The serial library and its tests built for Windows (mingw-w64) and run under wine, in their own
+# tree (not part of test).
+WINDOWS_BUILD ?= build-windows
+test-windows:
+	WINDOWS_BUILD=$(WINDOWS_BUILD) JOBS=$(JOBS) scripts/test-windows.sh
 
 run: build
 	@scripts/run.sh $(BUILD)
