@@ -155,8 +155,9 @@ struct ThreadedPort : ::testing::Test {
               return std::intptr_t{0};
           }) {}
 
-    void Open() {
-        port = std::make_unique<TFakeSerialDevice>(nullptr, true);
+    // With a `clock`, time moves only when the test moves it.
+    void Open(TSioClock* clock = nullptr) {
+        port = std::make_unique<TFakeSerialDevice>(clock, true);
         ASSERT_EQ(port->OpenDefault(), 0);
         port->AttachWindow(&loop);
         port->RecomputeHandlerNeed(1);
@@ -237,10 +238,7 @@ TEST_F(ThreadedPort, TimersFireWhenTheirTimeComesWhileTheDispatcherSleeps) {
     // The clock moves only when the test moves it, straight to each timer's due time: a
     // dispatcher thread that slept past that time would never fire the timer.
     TFakeClock clock;
-    port = std::make_unique<TFakeSerialDevice>(&clock, true);
-    ASSERT_EQ(port->OpenDefault(), 0);
-    port->AttachWindow(&loop);
-    port->RecomputeHandlerNeed(1);
+    Open(&clock);
     auto dueAfter = [&](std::uint32_t ticks) {
         TSioEventTimer model;
         model.Start(clock.NowMs(), ticks);
@@ -369,14 +367,9 @@ TEST_F(ThreadedPort, BlocksOfAnySizeArriveWholeWhereverTheRingsEndFalls) {
 TEST_F(ThreadedPort, BytesHeldBackByAFullRingFollowWhenATimerHandlerEmptiesIt) {
     // The ring is emptied outside a receive notification, after the dispatcher thread's last
     // fill found it full and before it decides how long to sleep; no device event follows, so
-    // only its look 50 ms later fetches what the driver still holds. The clock moves only when
-    // the test moves it.
+    // only its look 50 ms later fetches what the driver still holds.
     TFakeClock clock;
-    port = std::make_unique<TFakeSerialDevice>(&clock, true);
-    ASSERT_EQ(port->OpenDefault(), 0);
-    port->AttachWindow(&loop);
-    port->RecomputeHandlerNeed(1);
-    port->SetAvailThreshold(1);
+    Open(&clock);
     const std::int32_t timer = port->NewTimerTrigger();
     std::string got;
     int announced = 0;
