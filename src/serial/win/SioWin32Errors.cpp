@@ -73,6 +73,9 @@ std::int32_t SioDeviceHeldCode() {
 
 bool SioWin32DeviceGone(std::uint32_t errorNumber) {
     switch (errorNumber) {
+        // On a handle that is already open, access is refused only once its device is being
+        // removed: an unplugged USB adapter answers every call so.
+        case kAccessDenied:
         case kNotReady:  // a hung-up line
         case kBadCommand:
         case kGenFailure:  // an unplugged USB adapter

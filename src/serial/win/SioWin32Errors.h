@@ -16,6 +16,6 @@ std::int32_t SioCodeForWin32Error(std::uint32_t errorNumber);
 // The result code for a port that someone else holds.
 std::int32_t SioDeviceHeldCode();
 
-// Whether a failed call means the device itself has gone (a hung-up line, an unplugged
-// adapter, a removed driver) rather than that this one call was refused.
+// Whether a failed call on an open device means the device itself has gone (a hung-up line, an
+// unplugged adapter, a removed driver) rather than that this one call was refused.
 bool SioWin32DeviceGone(std::uint32_t errorNumber);
