@@ -114,7 +114,7 @@ class TSioBaseDispatcher {
     // positions, and only the handler being served moves the read-ahead. Everything else (and
     // traced reading) takes the locked way.
     std::int32_t ReadChar() {
-        if (insideReceiveDispatch_.load(std::memory_order_acquire) &&
+        if (insideReceiveDispatch_.load(std::memory_order_acquire) && servingHere_ == this &&
             !tracingOn_.load(std::memory_order_relaxed)) {
             const std::uint32_t ahead = readAhead_.load(std::memory_order_relaxed);
             if (ahead >= input_.Count()) return sio::ecBufferIsEmpty;
@@ -125,6 +125,23 @@ class TSioBaseDispatcher {
         return ReadCharLocked();
     }
     std::int32_t PeekNth(std::uint32_t n);
+
+    // Marks the calling thread as running a handler of this dispatcher's notification for as
+    // long as it lives. Inside a receive notification only such a handler reads the bytes it
+    // was told of (every handler of one notification sees the same ones); a read from anywhere
+    // else meanwhile finds the input empty, so that no byte is handed out twice or skipped.
+    class ServingScope {
+      public:
+        explicit ServingScope(const TSioBaseDispatcher& dispatcher) : previous_(servingHere_) {
+            servingHere_ = &dispatcher;
+        }
+        ~ServingScope() { servingHere_ = previous_; }
+        ServingScope(const ServingScope&) = delete;
+        ServingScope& operator=(const ServingScope&) = delete;
+
+      private:
+        const TSioBaseDispatcher* previous_;
+    };
     std::int32_t SendBlock(const void* data, std::uint32_t length);
     std::uint32_t InputCount();
     std::uint32_t OutputPending();
@@ -432,6 +449,10 @@ class TSioBaseDispatcher {
     std::atomic<std::uint32_t> readAhead_{0};
     std::uint32_t maxReadAhead_ = 0;
     std::atomic<bool> insideReceiveDispatch_{false};
+    // The dispatcher whose handler the calling thread runs, if any (see ServingScope).
+    static inline thread_local const TSioBaseDispatcher* servingHere_ = nullptr;
+    // Inside a receive notification: whether the calling thread is the handler's.
+    bool OutsideReceiveHandler() const { return insideReceiveDispatch_ && servingHere_ != this; }
 
     // Output lock.
     TSioOutputRing output_;

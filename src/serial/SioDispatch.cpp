@@ -63,11 +63,17 @@ bool TSioBaseDispatcher::Dispatch(std::uint32_t message, std::uint32_t trigger,
         }
         if (handler.Removed) continue;
         result = serve([&] {
-            if (handler.Synchronize)
-                handler.Synchronize->Invoke([method = handler.Method, msg] { method(msg); },
-                                            sio::DispatchSendTimeout);
-            else
+            if (handler.Synchronize) {
+                handler.Synchronize->Invoke(
+                    [this, method = handler.Method, msg] {
+                        ServingScope serving(*this);
+                        method(msg);
+                    },
+                    sio::DispatchSendTimeout);
+            } else {
+                ServingScope serving(*this);
                 handler.Method(msg);
+            }
         });
     }
     for (std::size_t i = 0; result; ++i) {
@@ -77,7 +83,10 @@ bool TSioBaseDispatcher::Dispatch(std::uint32_t message, std::uint32_t trigger,
             if (i >= procs_.size()) break;
             handler = procs_[i];
         }
-        if (!handler.Removed) result = serve([&] { handler.Procedure(msg); });
+        if (!handler.Removed) result = serve([&] {
+            ServingScope serving(*this);
+            handler.Procedure(msg);
+        });
     }
     bool toWindows = false;
     {
@@ -93,8 +102,11 @@ bool TSioBaseDispatcher::Dispatch(std::uint32_t message, std::uint32_t trigger,
         }
         // A window that does not answer within the limit is given up on; the dispatch goes on
         // with the bytes counted so far.
-        if (!handler.Removed)
-            result = serve([&] { handler.Window->Send(msg, sio::DispatchSendTimeout); });
+        if (!handler.Removed) {
+            TSioMessage toWindow = msg;
+            toWindow.From = this;
+            result = serve([&] { handler.Window->Send(toWindow, sio::DispatchSendTimeout); });
+        }
     }
 
     {

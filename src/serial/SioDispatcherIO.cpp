@@ -10,7 +10,7 @@ std::int32_t TSioBaseDispatcher::ReadCharLocked() {
     std::uint8_t byte = 0;
     {
         std::lock_guard guard(inLock_);
-        if (!input_.Allocated()) return sio::ecBufferIsEmpty;
+        if (!input_.Allocated() || OutsideReceiveHandler()) return sio::ecBufferIsEmpty;
         if (insideReceiveDispatch_) {
             // Every handler of one notification sees the same bytes; the tail moves afterwards.
             const std::uint32_t ahead = readAhead_;
@@ -29,7 +29,7 @@ std::int32_t TSioBaseDispatcher::ReadCharLocked() {
 
 std::int32_t TSioBaseDispatcher::PeekNth(std::uint32_t n) {
     std::lock_guard guard(inLock_);
-    if (!input_.Allocated() || n == 0) return sio::ecBufferIsEmpty;
+    if (!input_.Allocated() || n == 0 || OutsideReceiveHandler()) return sio::ecBufferIsEmpty;
     const std::uint32_t skip = insideReceiveDispatch_ ? readAhead_.load() : 0;
     const std::uint32_t count = input_.Count();
     if (skip >= count || n > count - skip) return sio::ecBufferIsEmpty;  // no overflow

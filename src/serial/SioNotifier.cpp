@@ -1,5 +1,7 @@
 #include "SioNotifier.h"
 
+#include "SioBaseDispatcher.h"
+
 #include <algorithm>
 #include <mutex>
 #include <vector>
@@ -44,6 +46,13 @@ bool TSioNotifier::Invoke(std::function<void()> work, std::chrono::milliseconds 
 }
 
 std::intptr_t TSioNotifier::Deliver(const TSioMessage& message) {
+    if (message.From) {
+        // The handlers it runs read the bytes their notification told of.
+        TSioBaseDispatcher::ServingScope serving(*message.From);
+        TSioMessage plain = message;
+        plain.From = nullptr;
+        return Deliver(plain);
+    }
     if (message.Call) {
         (*message.Call)();
         return 0;

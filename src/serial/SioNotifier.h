@@ -7,13 +7,17 @@
 #include <optional>
 #include <thread>
 
+class TSioBaseDispatcher;
+
 // One notification: a message number and two parameters. Call, when set, is work to run on the
-// receiver's thread instead of its procedure (see TSioNotifier::Invoke).
+// receiver's thread instead of its procedure (see TSioNotifier::Invoke). From is the dispatcher
+// whose trigger handlers the message runs, when it is one of theirs.
 struct TSioMessage {
     std::uint32_t Msg = 0;
     std::uintptr_t WParam = 0;
     std::intptr_t LParam = 0;
     std::shared_ptr<const std::function<void()>> Call;
+    const TSioBaseDispatcher* From = nullptr;
 };
 
 // The procedure that handles the messages of one notifier, on the notifier's owner thread.

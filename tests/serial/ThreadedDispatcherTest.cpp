@@ -204,6 +204,25 @@ TEST_F(ThreadedPort, BytesArriveAsNotificationsAndQueuedBytesLeaveInOrder) {
     EXPECT_EQ(port->RunningThreads(), 0);
 }
 
+TEST_F(ThreadedPort, BytesWaitingForTheirHandlerAreHandedOutOnceAndOnlyToIt) {
+    // A read on the owner thread outside the handler, while the notification waits for that
+    // thread, once took the handler's bytes without moving the tail, and the handler read them
+    // again.
+    Open();
+    std::string got;
+    onMessage = [&](const TSioMessage& m) {
+        for (std::uintptr_t i = 0; i < m.WParam; ++i)
+            got.push_back(static_cast<char>(port->ReadChar()));
+    };
+    port->Arrive("abc");
+    ASSERT_TRUE(WaitUntil([&] { return port->DispatchInProgress(); }));
+    EXPECT_EQ(port->ReadChar(), ecBufferIsEmpty);
+    EXPECT_EQ(port->PeekNth(1), ecBufferIsEmpty);
+    EXPECT_EQ(port->InputCount(), 3u);  // still there, and still to come
+    ASSERT_TRUE(Pump([&] { return got == "abc" && !port->DispatchInProgress(); }));
+    EXPECT_EQ(port->ReadChar(), ecBufferIsEmpty);
+}
+
 TEST_F(ThreadedPort, CloseInsideAHandlerWaitsUntilTheHandlerHasReturned) {
     Open();
     bool stillOpenInHandler = false;
