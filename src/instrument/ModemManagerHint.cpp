@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "PortHolders.h"
-#include "SioComPortTable.h"
+#include "SioPosixPortTable.h"
 
 namespace fs = std::filesystem;
 

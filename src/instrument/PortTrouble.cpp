@@ -8,7 +8,7 @@
 
 #include "EInOutError.h"
 #include "ModemManagerHint.h"
-#include "SioComPortTable.h"
+#include "SioPosixPortTable.h"
 #include "SioExcept.h"
 #include "SioExceptionDisplay.h"
 

@@ -19,7 +19,7 @@
 #include "CvPortComms.h"
 #include "FuzzCheck.h"
 #include "FuzzFiles.h"
-#include "SioComPortTable.h"
+#include "SioPosixPortTable.h"
 
 namespace fs = std::filesystem;
 

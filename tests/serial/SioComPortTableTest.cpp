@@ -6,7 +6,7 @@
 
 #include "PtyPair.h"
 #include "ScopedEnv.h"
-#include "SioComPortTable.h"
+#include "SioPosixPortTable.h"
 #include "TempDir.h"
 
 namespace fs = std::filesystem;

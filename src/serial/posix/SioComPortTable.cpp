@@ -1,4 +1,4 @@
-#include "SioComPortTable.h"
+#include "SioPosixPortTable.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

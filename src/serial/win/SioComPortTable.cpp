@@ -1,4 +1,4 @@
-#include "SioComPortTable.h"
+#include "SioWin32PortTable.h"
 
 #include <algorithm>
 #include <charconv>

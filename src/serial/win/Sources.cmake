@@ -8,7 +8,8 @@ target_sources(sio PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SioWin32PortClaim.h ${CMAKE_CURRENT_LIST_DIR}/SioWin32PortClaim.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SioWin32Dispatcher.h ${CMAKE_CURRENT_LIST_DIR}/SioWin32Dispatcher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SioWin32Threads.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/SioComPortTable.h ${CMAKE_CURRENT_LIST_DIR}/SioComPortTable.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SioWin32PortTable.h
+  ${CMAKE_CURRENT_LIST_DIR}/SioComPortTable.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SioPlatformDispatcher.cpp
 )
 target_link_libraries(sio PUBLIC advapi32)

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "SioComPortTable.h"
+#include "SioWin32PortTable.h"
 #include "SioWin32Dispatcher.h"
 #include "SioWin32PortClaim.h"
 #include "SioWin32Windows.h"
