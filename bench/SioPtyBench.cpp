@@ -4,6 +4,8 @@
 //
 //   round trip: a 14-byte command out, a 30-byte reply back, 2000 times (median, p99, max, and
 //               the process CPU per round trip), without and with the window's status lights;
+//               each trip also split where the instrument has read the command and writes its
+//               reply: the command's way out, and the reply's way back until it has been taken;
 //   receive:    8 MiB from the instrument, taken byte by byte as the program does (ReadChar)
 //               and looked at (a sum), as the plain loop looks at each byte it reads;
 //   transmit:   8 MiB to the instrument through the output ring;
@@ -23,6 +25,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -56,13 +59,33 @@ constexpr std::size_t kPiece = 4096;
 struct Latency {
     double median = 0, p99 = 0, max = 0;  // microseconds
     double cpu = 0;                       // process CPU microseconds per round trip
+    double out = 0, back = 0;             // medians of the two halves, microseconds
 };
 
-Latency Summarise(std::vector<double> samples, double cpuSeconds) {
-    std::sort(samples.begin(), samples.end());
-    return {samples[samples.size() / 2], samples[samples.size() * 99 / 100], samples.back(),
-            cpuSeconds * 1e6 / double(samples.size())};
+double Median(std::vector<double> samples) {
+    std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
+    return samples[samples.size() / 2];
 }
+
+// Round trips, their halves and the CPU they took.
+struct TripSamples {
+    std::vector<double> whole, out, back;
+    double cpuSeconds = 0;
+
+    Latency Summary() const {
+        std::vector<double> sorted = whole;
+        std::sort(sorted.begin(), sorted.end());
+        return {sorted[sorted.size() / 2],
+                sorted[sorted.size() * 99 / 100],
+                sorted.back(),
+                cpuSeconds * 1e6 / double(sorted.size()),
+                Median(out),
+                Median(back)};
+    }
+};
+
+// When the instrument had read the last command and was about to write its reply.
+using AnswerTime = std::atomic<Clock::time_point>;
 
 struct Idle {
     double cpuMs = 0;
@@ -100,11 +123,12 @@ struct StreamTime {
 };
 
 // The instrument: answers every command with a reply.
-std::thread Answerer(PtyPair& pty) {
-    return std::thread([&pty] {
+std::thread Answerer(PtyPair& pty, AnswerTime& answered) {
+    return std::thread([&pty, &answered] {
         const std::string reply(kReply, 'r');
         for (int i = 0; i < kRoundTrips; ++i) {
             if (pty.Read(kCommand, std::chrono::seconds(10)).size() != kCommand) return;
+            answered = Clock::now();
             pty.Write(reply);
         }
     });
@@ -278,7 +302,9 @@ Trips RoundTrips() {
     PtyPair plainPty;
     PlainLine plain(plainPty.SlavePath());
     StackLine stack(9), lit(10, true);
-    std::thread instruments[] = {Answerer(plainPty), Answerer(stack.pty), Answerer(lit.pty)};
+    AnswerTime answered[3];
+    std::thread instruments[] = {Answerer(plainPty, answered[0]), Answerer(stack.pty, answered[1]),
+                                 Answerer(lit.pty, answered[2])};
     const std::string command(kCommand, 'c');
     char buffer[kReply];
     auto stackTrip = [&](StackLine& line) {
@@ -295,23 +321,28 @@ Trips RoundTrips() {
         [&] { stackTrip(stack); },
         [&] { stackTrip(lit); },
     };
-    std::vector<double> samples[3];
-    double cpu[3] = {};
+    auto us = [](Clock::duration d) {
+        return std::chrono::duration<double, std::micro>(d).count();
+    };
+    TripSamples samples[3];
     for (int turn = 0; turn < kRoundTrips / kTripTurn; ++turn) {
         for (int kind = 0; kind < 3; ++kind) {
+            TripSamples& s = samples[kind];
             const double cpuStart = CpuSeconds();
             for (int i = 0; i < kTripTurn; ++i) {
                 const auto start = Clock::now();
                 trip[kind]();
-                samples[kind].push_back(
-                    std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+                const auto end = Clock::now();
+                const Clock::time_point middle = answered[kind];
+                s.whole.push_back(us(end - start));
+                s.out.push_back(us(middle - start));
+                s.back.push_back(us(end - middle));
             }
-            cpu[kind] += CpuSeconds() - cpuStart;
+            s.cpuSeconds += CpuSeconds() - cpuStart;
         }
     }
     for (auto& instrument : instruments) instrument.join();
-    return {Summarise(samples[0], cpu[0]), Summarise(samples[1], cpu[1]),
-            Summarise(samples[2], cpu[2])};
+    return {samples[0].Summary(), samples[1].Summary(), samples[2].Summary()};
 }
 
 struct Streams {
@@ -422,6 +453,9 @@ int main(int argc, char** argv) {
         Row("round trip median", stackTrip.median, plainTrip.median, "us (14 out, 30 back)");
         Row("round trip p99", stackTrip.p99, plainTrip.p99, "us");
         Row("round trip max", stackTrip.max, plainTrip.max, "us");
+        Row("command out median", stackTrip.out, plainTrip.out,
+            "us (until the instrument has read it)");
+        Row("reply back median", stackTrip.back, plainTrip.back, "us (until all of it is read)");
         Row("round trip CPU", stackTrip.cpu, plainTrip.cpu, "CPU us per round trip");
         Row("round trip median, lights", litTrip.median, plainTrip.median, "us");
         Row("round trip CPU, lights", litTrip.cpu, plainTrip.cpu, "CPU us per round trip");
