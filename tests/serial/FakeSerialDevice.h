@@ -19,6 +19,7 @@ class TFakeClock final : public TSioClock {
         now_ += ms;
     }
     bool WaitFor(SyncEvent& event, std::uint32_t ms) override {
+        ++waits_;
         const std::uint32_t end = now_ + ms;
         while (static_cast<std::int32_t>(end - now_) > 0)
             if (event.WaitFor(std::chrono::milliseconds(1))) return true;
@@ -26,10 +27,14 @@ class TFakeClock final : public TSioClock {
     }
     void Advance(std::uint32_t ms) { now_ += ms; }
     std::uint32_t Slept() const { return slept_; }
+    // Waits begun so far: a test that moves the clock by a span measured from the start of a
+    // wait first lets that wait begin.
+    std::uint32_t Waits() const { return waits_; }
 
   private:
     std::atomic<std::uint32_t> now_{1'000'000};
     std::atomic<std::uint32_t> slept_{0};
+    std::atomic<std::uint32_t> waits_{0};
 };
 
 // A device layer scripted by the test, driving the real dispatcher. Without threads (the

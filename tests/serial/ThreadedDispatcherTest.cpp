@@ -154,6 +154,12 @@ struct ThreadedPort : ::testing::Test {
               if (onMessage) onMessage(m);
               return std::intptr_t{0};
           }) {}
+    // The port's threads end before the clock they read goes; a message the closing pumps
+    // deliver no longer reaches a handler whose captures died with the test body.
+    ~ThreadedPort() override {
+        onMessage = nullptr;
+        port.reset();
+    }
 
     // With a `clock`, time moves only when the test moves it.
     void Open(TSioClock* clock = nullptr) {
@@ -170,6 +176,7 @@ struct ThreadedPort : ::testing::Test {
 
     TSioMessageLoop loop;
     std::function<void(const TSioMessage&)> onMessage;
+    TFakeClock clock;  // moved by hand, for the tests that open the port with it
     std::unique_ptr<TFakeSerialDevice> port;
 };
 
@@ -256,7 +263,6 @@ TEST_F(ThreadedPort, SynchronousEventHandlersRunOnTheirOwnersThread) {
 TEST_F(ThreadedPort, TimersFireWhenTheirTimeComesWhileTheDispatcherSleeps) {
     // The clock moves only when the test moves it, straight to each timer's due time: a
     // dispatcher thread that slept past that time would never fire the timer.
-    TFakeClock clock;
     Open(&clock);
     auto dueAfter = [&](std::uint32_t ticks) {
         TSioEventTimer model;
@@ -387,18 +393,21 @@ TEST_F(ThreadedPort, BytesHeldBackByAFullRingFollowWhenATimerHandlerEmptiesIt) {
     // The ring is emptied outside a receive notification, after the dispatcher thread's last
     // fill found it full and before it decides how long to sleep; no device event follows, so
     // only its look 50 ms later fetches what the driver still holds.
-    TFakeClock clock;
     Open(&clock);
     const std::int32_t timer = port->NewTimerTrigger();
     std::string got;
     int announced = 0;
+    std::uint32_t waitsWhenEmptied = 0;
     auto takeAll = [&] {
         for (std::int32_t c; (c = port->ReadChar()) >= 0;) got.push_back(static_cast<char>(c));
     };
     onMessage = [&](const TSioMessage& m) {
         // The first announcement is left unread, so the ring stays full.
         if (m.Msg == TriggerMsgAvail && ++announced > 1) takeAll();
-        if (m.Msg == TriggerMsgTimer) takeAll();
+        if (m.Msg == TriggerMsgTimer) {
+            takeAll();
+            waitsWhenEmptied = clock.Waits();  // the dispatcher thread waits for this handler
+        }
     };
     std::string block(TSioInputRing::Size + 100, '\0');
     for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 11 % 241);
@@ -407,6 +416,8 @@ TEST_F(ThreadedPort, BytesHeldBackByAFullRingFollowWhenATimerHandlerEmptiesIt) {
     ASSERT_EQ(port->ArmTimerTrigger(timer, 1, true), 0);
     clock.Advance(200);  // the timer is due
     ASSERT_TRUE(Pump([&] { return got.size() == TSioInputRing::Size; }));
+    // The look is due 50 ms after the dispatcher thread has gone to sleep again.
+    ASSERT_TRUE(WaitUntil([&] { return clock.Waits() > waitsWhenEmptied; }));
     clock.Advance(50);
     ASSERT_TRUE(Pump([&] { return got.size() == block.size(); }));
     EXPECT_EQ(got, block);
