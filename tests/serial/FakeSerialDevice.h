@@ -10,17 +10,19 @@
 #include "SioBaseDispatcher.h"
 
 // A clock the test moves by hand; sleeping moves it too, and is recorded. A wait for an event
-// lasts until the event comes or the test has moved the clock past the wait's end.
+// lasts until the event comes or the test has moved the clock past the wait's end. A wait is
+// measured from the time its thread last read, as a dispatcher thread works out how long to
+// sleep from the time it read: a move that comes in between would otherwise push the end on.
 class TFakeClock final : public TSioClock {
   public:
-    std::uint32_t NowMs() override { return now_; }
+    std::uint32_t NowMs() override { return lastRead_ = now_; }
     void SleepMs(std::uint32_t ms) override {
         slept_ += ms;
         now_ += ms;
     }
     bool WaitFor(SyncEvent& event, std::uint32_t ms) override {
+        const std::uint32_t end = lastRead_ + ms;
         ++waits_;
-        const std::uint32_t end = now_ + ms;
         while (static_cast<std::int32_t>(end - now_) > 0)
             if (event.WaitFor(std::chrono::milliseconds(1))) return true;
         return event.WaitFor(std::chrono::milliseconds(0));
@@ -35,6 +37,7 @@ class TFakeClock final : public TSioClock {
     std::atomic<std::uint32_t> now_{1'000'000};
     std::atomic<std::uint32_t> slept_{0};
     std::atomic<std::uint32_t> waits_{0};
+    static inline thread_local std::uint32_t lastRead_ = 0;
 };
 
 // A device layer scripted by the test, driving the real dispatcher. Without threads (the

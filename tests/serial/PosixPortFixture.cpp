@@ -13,6 +13,11 @@ PosixPortTest::PosixPortTest()
           return std::intptr_t{0};
       }) {}
 
+PosixPortTest::~PosixPortTest() {
+    onMessage = nullptr;
+    port.ClosePort();
+}
+
 std::int32_t PosixPortTest::Open(std::uint16_t outSize) {
     const std::int32_t result = port.OpenPort(pty.SlavePath(), 9600, sio::NoParity, 8, 1, 4096,
                                               outSize, sio::LineOptDtr | sio::LineOptRts);

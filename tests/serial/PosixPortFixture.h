@@ -18,6 +18,9 @@
 class PosixPortTest : public ::testing::Test {
   protected:
     PosixPortTest();
+    // Closed while what its notifications fill is still there; a handler set by the test body
+    // may capture what died with it.
+    ~PosixPortTest() override;
 
     std::int32_t Open(std::uint16_t outSize = 4096);
     // Waits for `condition` while delivering the port's notifications.
@@ -36,4 +39,3 @@ class PosixPortTest : public ::testing::Test {
     bool readInHandler = true;
     std::function<void(const TSioMessage&)> onMessage;
 };
-

@@ -112,7 +112,8 @@ TEST(LineServer, APortClosedAndOpenedAgainStillReachesTheInstrument) {
 TEST(LineServer, WhatComesWhileNoProgramHasThePortOpenIsLost) {
     SimulatedInstrument::Settings settings;
     settings.dongle = true;
-    settings.dongleSettings.firstResult = milliseconds(150);
+    // Time enough to read the OK and close, however busy the machine.
+    settings.dongleSettings.firstResult = milliseconds(1000);
     settings.dongleSettings.resultInterval = milliseconds(150);
     SimulatedInstrument instrument(settings);
     {
@@ -159,7 +160,8 @@ TEST(LineServer, DongleListsDevicesOverTimeThenConnectsToTheInstrument) {
     SimulatedInstrument::Settings settings = Paced();
     settings.dongle = true;
     settings.dongleSettings.firstResult = milliseconds(250);
-    settings.dongleSettings.resultInterval = milliseconds(250);
+    // Far enough apart that a reader held up on a busy machine still sees them apart.
+    settings.dongleSettings.resultInterval = milliseconds(600);
     SimulatedInstrument instrument(settings);
     TermiosClient client(instrument.DevicePath());
 
