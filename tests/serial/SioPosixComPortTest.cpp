@@ -71,10 +71,15 @@ TEST(PosixComPort, AVanishedInstrumentFailsWritesUntilTheProgramReopensThePort) 
 
     TSioComPort port;
     port.SetComNumber(9);
+    int announced = 0;  // the handler leaves the bytes, to be read after the loss
+    port.OnTriggerAvail = [&](TSioPort, std::uint16_t) { ++announced; };
     port.WriteString("Q");  // opens on use
     EXPECT_EQ(instrument->Read(1, 5s), "Q");
     instrument->Write(":A1\r");
-    ASSERT_TRUE(WaitUntil([&] { return port.InputCount() == 4; }, 10s, pump));
+    // Until their notification is over the bytes are its handler's.
+    ASSERT_TRUE(WaitUntil(
+        [&] { return announced == 1 && !port.Dispatcher()->DispatchInProgress(); }, 10s, pump));
+    ASSERT_EQ(port.InputCount(), 4);
     instrument->CloseMaster();
     ASSERT_TRUE(WaitUntil([&] { return port.Dispatcher()->DeviceLostError() != 0; }, 10s, pump));
     try {
