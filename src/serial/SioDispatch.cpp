@@ -41,13 +41,17 @@ bool TSioBaseDispatcher::Dispatch(std::uint32_t message, std::uint32_t trigger,
 
     bool result = true;
     std::string failure;
-    // Runs one handler with a fresh read-ahead; false when the port is closing.
+    // Runs one handler with a fresh read-ahead; false when the port is closing. A handler called
+    // here reads as the one being served; one run on another thread is marked there.
     auto serve = [&](auto&& call) {
         {
             std::lock_guard in(inLock_);
             readAhead_ = 0;
         }
-        RunHandler(call, failure);
+        {
+            ServingScope serving(*this);
+            RunHandler(call, failure);
+        }
         if (closePending_) return false;
         std::lock_guard in(inLock_);
         maxReadAhead_ = std::max(maxReadAhead_, readAhead_.load());
@@ -71,7 +75,6 @@ bool TSioBaseDispatcher::Dispatch(std::uint32_t message, std::uint32_t trigger,
                     },
                     sio::DispatchSendTimeout);
             } else {
-                ServingScope serving(*this);
                 handler.Method(msg);
             }
         });
@@ -83,10 +86,7 @@ bool TSioBaseDispatcher::Dispatch(std::uint32_t message, std::uint32_t trigger,
             if (i >= procs_.size()) break;
             handler = procs_[i];
         }
-        if (!handler.Removed) result = serve([&] {
-            ServingScope serving(*this);
-            handler.Procedure(msg);
-        });
+        if (!handler.Removed) result = serve([&] { handler.Procedure(msg); });
     }
     bool toWindows = false;
     {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -46,13 +47,9 @@ bool TSioNotifier::Invoke(std::function<void()> work, std::chrono::milliseconds 
 }
 
 std::intptr_t TSioNotifier::Deliver(const TSioMessage& message) {
-    if (message.From) {
-        // The handlers it runs read the bytes their notification told of.
-        TSioBaseDispatcher::ServingScope serving(*message.From);
-        TSioMessage plain = message;
-        plain.From = nullptr;
-        return Deliver(plain);
-    }
+    // The handlers a dispatcher's message runs read the bytes their notification told of.
+    std::optional<TSioBaseDispatcher::ServingScope> serving;
+    if (message.From) serving.emplace(*message.From);
     if (message.Call) {
         (*message.Call)();
         return 0;
